@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "pagefile/PageModel.h"
+
+// Where the reader takes its bytes from. It knows how many bytes are left, so every length
+// read from a page can be checked before anything is allocated for it.
+class ByteSource {
+ public:
+  virtual ~ByteSource() = default;
+  virtual std::uint64_t Remaining() const = 0;
+  // Reads exactly `count` bytes (count <= Remaining()) into `destination`; false on an I/O error.
+  virtual bool ReadExactly(void* destination, std::size_t count) = 0;
+};
+
+// Why a page was refused.
+enum class PageError {
+  kNone,
+  kHeaderTooSmall,       // headerSize below 36
+  kEndsInHeader,         // the header (or its note) runs past the end of the file
+  kEndsInPageRecord,
+  kTooManyLines,         // lineCount above kMaxLines
+  kNegativeLabelLength,  // codeLength * charCount below 0
+  kLabelLengthOverflow,  // codeLength * charCount beyond int32
+  kNegativeImageSize,    // width or height below 0
+  kImageSizeOverflow,    // width * height beyond int32
+  kEndsInLine,           // a line record runs past the end of the file
+  kOutOfMemory,
+  kReadFailed,
+};
+
+struct PageFault {
+  PageError error = PageError::kNone;
+  std::int32_t line = -1;      // 0-based index of the line concerned, -1 for none
+  std::int32_t lineCount = 0;  // the page's lineCount, for messages about a line
+  std::int64_t value = 0;      // the offending value, where there is one
+
+  explicit operator bool() const { return error != PageError::kNone; }
+};
+
+// One short English sentence saying what is wrong, e.g. "The file ends inside line 3 of 7."
+std::string DescribePageFault(const PageFault& fault);
+
+// Reads the header fields in file order into `header`.
+PageFault ReadPageHeader(ByteSource& source, PageHeader& header);
+
+// Reads the page record and every line record into `body`, which must be empty (fresh).
+// On a refusal `body` still satisfies the PageBody invariant and owns only what it read.
+PageFault ReadPageBody(ByteSource& source, std::int16_t codeLength, PageBody& body);
