@@ -19,8 +19,8 @@ class ByteSource {
 // Why a page was refused.
 enum class PageError {
   kNone,
-  kHeaderTooSmall,       // headerSize below 36
-  kEndsInHeader,         // the header (or its note) runs past the end of the file
+  kHeaderTooSmall,  // headerSize below 36
+  kEndsInHeader,    // the header (or its note) runs past the end of the file
   kEndsInPageRecord,
   kTooManyLines,         // lineCount above kMaxLines
   kNegativeLabelLength,  // codeLength * charCount below 0

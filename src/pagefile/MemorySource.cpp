@@ -1,0 +1,10 @@
+#include "pagefile/MemorySource.h"
+
+#include <cstring>
+
+bool MemorySource::ReadExactly(void* destination, std::size_t count) {
+  if (count > bytes_.size()) return false;
+  if (count > 0) std::memcpy(destination, bytes_.data(), count);
+  bytes_ = bytes_.subspan(count);
+  return true;
+}

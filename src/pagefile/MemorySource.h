@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "pagefile/PageReader.h"
+
+// The page reader's byte source over bytes already in memory (tests, fuzzing, tools).
+// The bytes must outlive the source.
+class MemorySource : public ByteSource {
+ public:
+  explicit MemorySource(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+
+  std::uint64_t Remaining() const override { return bytes_.size(); }
+  bool ReadExactly(void* destination, std::size_t count) override;
+
+ private:
+  std::span<const std::uint8_t> bytes_;
+};

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Conversion of labels from a multibyte code page to wide text, and of wide text to UTF-8.
+
+// The code page labels are written in when nothing else is said.
+inline constexpr std::string_view kDefaultCodePage = "936";
+
+// Decodes `bytes` up to the first 0 byte. A code page given as a number N means the converter
+// "CP<N>"; any other name is handed to the converter as it stands. Each byte that does not
+// start a valid character (including a character cut off at the end) becomes U+FFFD.
+// Returns nothing when the code page is unknown.
+std::optional<std::wstring> DecodeMultiByte(std::string_view bytes,
+                                            std::string_view codePage = kDefaultCodePage);
+
+// UTF-8 form of `text`; values that are not Unicode scalar values become U+FFFD.
+std::string WideToUtf8(std::wstring_view text);
