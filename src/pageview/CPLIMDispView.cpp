@@ -1,0 +1,69 @@
+#include "pageview/CPLIMDispView.h"
+
+#include <utility>
+
+#include "platform/CFileDialog.h"
+#include "platform/CStringQt.h"
+#include "platform/MessageBox.h"
+
+namespace {
+
+constexpr wchar_t kOpenFailure[] = L"Cannot open the PLIM file";
+constexpr wchar_t kFilterDescription[] = L"Multi-line page image files (*.plim)";
+constexpr wchar_t kFilterPattern[] = L"*.plim";
+
+}  // namespace
+
+CPLIMDispView::CPLIMDispView(CDocument* document, QWidget* parent)
+    : CScrollView(document, parent) {}
+
+CPLIMDispView::~CPLIMDispView() { ReleaseFile(); }
+
+void CPLIMDispView::OnFileOpen() {
+  CFileDialog dialog(true, {}, {}, OFN_HIDEREADONLY);
+  dialog.GetOFN().filters = {FileFilter{kFilterDescription, kFilterPattern}};
+  if (dialog.DoModal() != IDOK) return;
+
+  ReleaseFile();
+  if (!file_.Open(dialog.GetPathName(), CFile::modeReadWrite)) {
+    AfxMessageBox(kOpenFailure);
+    return;
+  }
+
+  // Read into fresh objects so that a refused file leaves the page on show untouched.
+  CFileSource source(file_);
+  PageHeader header;
+  PageFault fault = ReadPageHeader(source, header);
+  if (!fault) fault = ReadLines(source, header);
+  if (fault) {
+    file_.Close();
+    AfxMessageBox(CString(kOpenFailure) + L"\n\n" + FromUtf8(DescribePageFault(fault)));
+    return;
+  }
+  fileOpen_ = true;
+
+  fileTitle_ = dialog.GetFileTitle();
+  if (CDocument* document = GetDocument()) document->SetTitle(fileTitle_);
+  CRect client;
+  GetClientRect(&client);
+  InvalidateRect(&client, true);
+}
+
+PageFault CPLIMDispView::ReadLines(ByteSource& source, PageHeader& header) {
+  PageBody body;
+  if (PageFault fault = ReadPageBody(source, header.codeLength, body)) return fault;
+  AdoptPage(std::move(header), std::move(body));
+  return {};
+}
+
+void CPLIMDispView::AdoptPage(PageHeader header, PageBody body) {
+  header_ = std::move(header);
+  page_ = std::move(body);
+}
+
+void CPLIMDispView::ReleaseFile() {
+  if (!fileOpen_) return;
+  file_.Close();
+  header_.headerNote.reset();
+  fileOpen_ = false;
+}

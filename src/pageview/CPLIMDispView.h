@@ -1,0 +1,56 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "pagefile/PageModel.h"
+#include "pagefile/PageReader.h"
+#include "platform/CFile.h"
+#include "platform/CScrollView.h"
+#include "platform/CString.h"
+
+// The page view: owns one page model, the page file it was loaded from, and the display scale.
+//
+// States: Empty (no file, no lines), Loaded (file held exclusively, its lines in the table),
+// Page without file (an open failed after a load: the last page stays, no file is held).
+// Invariants: fileOpen() is true exactly while the file is held and the header owns its note;
+// lines()[0, max(lineCount(), 0)) are the page's lines and lineCount() <= kMaxLines.
+class CPLIMDispView : public CScrollView {
+  Q_OBJECT
+
+ public:
+  explicit CPLIMDispView(CDocument* document = nullptr, QWidget* parent = nullptr);
+  ~CPLIMDispView() override;
+
+  // The Open command: asks for a page file and loads it into this view. A file that cannot be
+  // opened or read is reported in a message box and the page on show stays.
+  void OnFileOpen();
+
+  // Replaces the page model with a page read elsewhere; the previous lines are released.
+  // The held file, the title and zoom are left alone.
+  void AdoptPage(PageHeader header, PageBody body);
+
+  bool fileOpen() const { return fileOpen_; }
+  const CString& fileTitle() const { return fileTitle_; }
+  float zoom() const { return zoom_; }
+  const PageHeader& header() const { return header_; }
+  std::int32_t pageWidth() const { return page_.pageWidth; }
+  std::int32_t pageHeight() const { return page_.pageHeight; }
+  // As read: 0 or less means no lines.
+  std::int32_t lineCount() const { return page_.lineCount; }
+  const std::array<PageLine, kMaxLines>& lines() const { return page_.lines; }
+
+ private:
+  // Reads the page record and the line records into a fresh body and, when all of it is good,
+  // installs `header` and the body in place of the previous page.
+  PageFault ReadLines(ByteSource& source, PageHeader& header);
+  // Closes the held file and releases the header note; the lines stay.
+  void ReleaseFile();
+
+  CFile file_;
+  bool fileOpen_ = false;
+  CString fileTitle_;
+  float zoom_ = 1.0f;
+  PageHeader header_;
+  PageBody page_;  // page extents, lineCount and the line table
+};

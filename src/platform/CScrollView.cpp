@@ -1,0 +1,3 @@
+#include "platform/CScrollView.h"
+
+CScrollView::CScrollView(CDocument* document, QWidget* parent) : CView(document, parent) {}
