@@ -1,0 +1,12 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// Lowercase hex digits of `size` bytes, two per byte, no separators.
+std::string HexBytes(const std::uint8_t* bytes, std::size_t size);
+
+// `text` (UTF-8) as a JSON string literal, quotes included; control characters escaped.
+std::string JsonQuoted(std::string_view text);
