@@ -23,11 +23,14 @@ void CPLIMDispView::OnFileOpen() {
   CFileDialog dialog(true, {}, {}, OFN_HIDEREADONLY);
   dialog.GetOFN().filters = {FileFilter{kFilterDescription, kFilterPattern}};
   if (dialog.DoModal() != IDOK) return;
+  LoadPageFile(dialog.GetPathName());
+}
 
+bool CPLIMDispView::LoadPageFile(const std::string& path) {
   ReleaseFile();
-  if (!file_.Open(dialog.GetPathName(), CFile::modeReadWrite)) {
+  if (!file_.Open(path, CFile::modeReadWrite)) {
     AfxMessageBox(kOpenFailure);
-    return;
+    return false;
   }
 
   // Read into fresh objects so that a refused file leaves the page on show untouched.
@@ -38,15 +41,16 @@ void CPLIMDispView::OnFileOpen() {
   if (fault) {
     file_.Close();
     AfxMessageBox(CString(kOpenFailure) + L"\n\n" + FromUtf8(DescribePageFault(fault)));
-    return;
+    return false;
   }
   fileOpen_ = true;
 
-  fileTitle_ = dialog.GetFileTitle();
+  fileTitle_ = FileTitleFromPath(path);
   if (CDocument* document = GetDocument()) document->SetTitle(fileTitle_);
   CRect client;
   GetClientRect(&client);
   InvalidateRect(&client, true);
+  return true;
 }
 
 PageFault CPLIMDispView::ReadLines(ByteSource& source, PageHeader& header) {

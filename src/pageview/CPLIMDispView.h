@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 #include "pagefile/PageModel.h"
 #include "pagefile/PageReader.h"
@@ -25,6 +26,9 @@ class CPLIMDispView : public CScrollView {
   // The Open command: asks for a page file and loads it into this view. A file that cannot be
   // opened or read is reported in a message box and the page on show stays.
   void OnFileOpen();
+  // Loads the page file at `path` as a confirmed Open does: the held file is closed first; a
+  // file that cannot be opened or read is reported and the page on show stays (false).
+  bool LoadPageFile(const std::string& path);
 
   // Replaces the page model with a page read elsewhere; the previous lines are released.
   // The held file, the title and zoom are left alone.

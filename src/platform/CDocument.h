@@ -4,11 +4,12 @@
 #include <QString>
 #include <string>
 
+#include "platform/CCmdTarget.h"
 #include "platform/CString.h"
 
 // A document: its title, shown in its window's caption, and the path the framework opened it
-// from (empty when none).
-class CDocument : public QObject {
+// from (empty when none). Commands reach it after its active view.
+class CDocument : public QObject, public CCmdTarget {
   Q_OBJECT
 
  public:
@@ -22,8 +23,19 @@ class CDocument : public QObject {
   // Records the native path only; the title is not derived from it here.
   void SetPathName(const std::string& pathName) { pathName_ = pathName; }
 
+  // A new, empty document; false stops its creation. The base succeeds.
+  virtual bool OnNewDocument();
+  // The framework's open path, called once the document's first window and view exist. The
+  // base loads nothing and succeeds; false closes the document's windows.
+  virtual bool OnOpenDocument(const std::string& path);
+  // ID_FILE_CLOSE: closes every window of the document.
+  void OnFileClose();
+
  signals:
   void TitleChanged(const QString& title);
+
+ protected:
+  DECLARE_MESSAGE_MAP()
 
  private:
   CString title_;

@@ -1,0 +1,11 @@
+#pragma once
+
+#include "platform/CDialogEx.h"
+
+// The About box on dialog IDD_ABOUTBOX.
+class CAboutDlg : public CDialogEx {
+ public:
+  explicit CAboutDlg(QWidget* parent = nullptr);
+
+  DECLARE_MESSAGE_MAP()
+};
