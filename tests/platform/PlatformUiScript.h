@@ -10,16 +10,18 @@
 
 #include "platform/PlatformUi.h"
 
-// The one QApplication of a test program that makes widgets (offscreen in ctest).
+// The one QApplication of a test program that makes widgets (offscreen in ctest). It is never
+// destroyed: tearing Qt down from exit handlers crashes once a window has been shown.
 inline QApplication& TestApplication() {
   static int argc = 1;
   static char name[] = "plimdisp-tests";
   static char* argv[] = {name, nullptr};
-  static QApplication app(argc, argv);
-  return app;
+  static QApplication* app = new QApplication(argc, argv);
+  return *app;
 }
 
-// Answers file dialogs from a script and records message boxes, while it lives.
+// Answers file dialogs from a script and records message boxes, while it lives; the seam
+// installed before comes back afterwards.
 class PlatformUiScript : public PlatformUi {
  public:
   struct Message {
@@ -27,8 +29,8 @@ class PlatformUiScript : public PlatformUi {
     CString text;
   };
 
-  PlatformUiScript() { InstallPlatformUi(this); }
-  ~PlatformUiScript() override { InstallPlatformUi(nullptr); }
+  PlatformUiScript() : previous_(InstalledPlatformUi()) { InstallPlatformUi(this); }
+  ~PlatformUiScript() override { InstallPlatformUi(previous_); }
   PlatformUiScript(const PlatformUiScript&) = delete;
   PlatformUiScript& operator=(const PlatformUiScript&) = delete;
 
@@ -56,5 +58,6 @@ class PlatformUiScript : public PlatformUi {
   std::vector<Message> messages;
 
  private:
+  PlatformUi* previous_;
   std::deque<std::optional<std::string>> answers_;
 };
