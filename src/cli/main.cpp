@@ -21,6 +21,9 @@ void PrintUsage(std::FILE* out) {
                  command->summary.data());
   }
   std::fprintf(out, "\nRun 'plimdisp-cli COMMAND --help' for one command.\n");
+  std::fprintf(out,
+               "Exit status: 0 done, 1 the page file cannot be opened or is refused, "
+               "2 wrong usage.\n");
 }
 
 }  // namespace
