@@ -1,8 +1,10 @@
 #include "platform/LockKeys.h"
 
 #ifdef PLIMDISP_HAVE_X11
-#include <X11/XKBlib.h>
 #include <QGuiApplication>
+
+// The X11 headers define macros (Bool, Status) that Qt headers must not see, so they come last.
+#include <X11/XKBlib.h>
 #endif
 
 bool WindowSystemLockKeyOn(UINT indicatorId) {
