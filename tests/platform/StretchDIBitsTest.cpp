@@ -241,15 +241,24 @@ TEST(StretchDIBitsTest, MatchesPlainReferenceOverRandomTransfers) {
         << " src " << xs << "," << ys << "," << ws << "," << hs;
     EXPECT_EQ(rows, planned ? plan.device.bottom - plan.device.top : 0);
 
-    // The source window holds every pixel the transfer merges and lies within the source.
+    // The source window is exactly the union of the spans the transfer merges.
     if (planned) {
       const PixelRect window = plan.SourceWindow();
       EXPECT_TRUE((PixelRect{xs, ys, xs + ws, ys + hs}.Contains(window)));
+      PixelRect spans{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
+      std::int64_t first, last;
       for (std::int32_t py = plan.device.top; py < plan.device.bottom; ++py) {
-        std::int64_t first, last;
         plan.y.SourceSpan(py, first, last);
-        EXPECT_TRUE(first >= window.top && last <= window.bottom);
+        spans.top = std::min<std::int32_t>(spans.top, first);
+        spans.bottom = std::max<std::int32_t>(spans.bottom, last);
       }
+      for (std::int32_t px = plan.device.left; px < plan.device.right; ++px) {
+        plan.x.SourceSpan(px, first, last);
+        spans.left = std::min<std::int32_t>(spans.left, first);
+        spans.right = std::max<std::int32_t>(spans.right, last);
+      }
+      EXPECT_EQ(std::tie(window.left, window.top, window.right, window.bottom),
+                std::tie(spans.left, spans.top, spans.right, spans.bottom));
     }
   }
 }

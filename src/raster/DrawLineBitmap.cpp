@@ -1,0 +1,70 @@
+#include "raster/DrawLineBitmap.h"
+
+#include <algorithm>
+
+#include "platform/Scale.h"
+
+namespace {
+
+std::int32_t Saturate(std::int64_t value) {
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, INT32_MIN, INT32_MAX));
+}
+
+bool PlanLine(const CDC& dc, const PageLine& line, const LineDest& dest, StretchPlan& plan) {
+  return line.width > 0 && line.height > 0 &&
+         PlanStretch(dc.Target(), dest.x, dest.y, dest.width, dest.height, 0, 0, line.width,
+                     line.height, plan);
+}
+
+}  // namespace
+
+LineDest LineDestination(const PageLine& line, float zoom) {
+  LineDest dest;
+  dest.x = ScaleToDevice(line.left, zoom);
+  dest.y = ScaleToDevice(Saturate(std::int64_t{line.top} + line.height), zoom);
+  dest.width = ScaleToDevice(line.width, zoom);
+  dest.height = ScaleToDevice(Saturate(-std::int64_t{line.height}), zoom);
+  return dest;
+}
+
+void InitBitmapHeader(BITMAPINFOHEADER& header) {
+  header = BITMAPINFOHEADER{};
+  header.biSize = sizeof(BITMAPINFOHEADER);
+  header.biPlanes = 1;
+  header.biCompression = BI_RGB;
+}
+
+bool VisibleSourceWindow(const CDC& dc, const PageLine& line, float zoom, PixelRect& window) {
+  StretchPlan plan;
+  if (!PlanLine(dc, line, LineDestination(line, zoom), plan)) return false;
+  // Buffer row i is image row i, so the plan's buffer rows are image rows.
+  window = plan.SourceWindow();
+  return true;
+}
+
+void DrawLineBitmap(CDC& dc, const PageLine& line, LineBitmap& bitmap, BITMAPINFOHEADER& header,
+                    float zoom) {
+  header.biBitCount = 24;
+  header.biWidth = PaddedWidth(line.width);
+  header.biHeight = line.height;
+  const LineDest dest = LineDestination(line, zoom);
+  StretchPlan plan;
+  if (!bitmap.pixels.empty() && bitmap.width == line.width && bitmap.height == line.height &&
+      PlanLine(dc, line, dest, plan)) {
+    const PixelRect needed = plan.SourceWindow();
+    if (!bitmap.filled.Contains(needed)) FillLineBitmap(line, bitmap, needed);
+    dc.StretchDIBits(dest.x, dest.y, dest.width, dest.height, 0, 0, line.width, line.height,
+                     bitmap.pixels.data(), &header, DIB_RGB_COLORS, SRCAND);
+  }
+  bitmap = LineBitmap{};
+}
+
+bool RasterizeLine(CDC& dc, const PageLine& line, BITMAPINFOHEADER& header, float zoom) {
+  LineBitmap bitmap;
+  PixelRect window;
+  if (VisibleSourceWindow(dc, line, zoom, window) && !BuildLineBitmap(line, bitmap, window)) {
+    return false;
+  }
+  DrawLineBitmap(dc, line, bitmap, header, zoom);
+  return true;
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+
+#include "pagefile/PageModel.h"
+#include "platform/Bitmap.h"
+#include "platform/CDC.h"
+#include "raster/LineBitmap.h"
+
+// Where a line's bitmap is transferred, in logical coordinates: every value is the page value
+// scaled by ScaleToDevice. The height is negative (or 0): the destination runs upward from y,
+// which mirrors the bottom-up bitmap so that the image stands upright.
+struct LineDest {
+  std::int32_t x = 0;       // left * zoom
+  std::int32_t y = 0;       // (top + height) * zoom, the sum formed first (saturated)
+  std::int32_t width = 0;   // width * zoom
+  std::int32_t height = 0;  // (-height) * zoom
+};
+
+LineDest LineDestination(const PageLine& line, float zoom);
+
+// Fills the header fields that stay fixed over a drawing pass: size 40, one plane,
+// uncompressed, no colour table. The per-line fields are zeroed.
+void InitBitmapHeader(BITMAPINFOHEADER& header);
+
+// The image columns and rows of `line` that its transfer at `zoom` reads within the clip of
+// `dc`. Returns false when the transfer draws nothing there (the line can be skipped).
+bool VisibleSourceWindow(const CDC& dc, const PageLine& line, float zoom, PixelRect& window);
+
+// Writes the line's shape into `header` (24 bits, paddedWidth, height), ANDs the bitmap onto
+// `dc` at its scaled place in one transfer of source (0, 0, width, height), and releases the
+// bitmap's buffer. A bitmap that is empty or not built from `line` transfers nothing. Parts of
+// the image that the transfer needs but the bitmap lacks are filled first.
+void DrawLineBitmap(CDC& dc, const PageLine& line, LineBitmap& bitmap, BITMAPINFOHEADER& header,
+                    float zoom);
+
+// One line of a drawing pass: builds only the part of its bitmap that lands in the clip of `dc`
+// and draws it, leaving the same picture as a full build. Returns false when the bitmap buffer
+// cannot be had; nothing is drawn then.
+[[nodiscard]] bool RasterizeLine(CDC& dc, const PageLine& line, BITMAPINFOHEADER& header,
+                                 float zoom);

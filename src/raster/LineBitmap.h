@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "pagefile/ByteBuffer.h"
+#include "pagefile/PageModel.h"
+#include "platform/StretchDIBits.h"
+
+// The 24-bit bitmap made from one page line for one drawing pass.
+
+// Largest bitmap buffer, in bytes: its size is a 32-bit quantity.
+inline constexpr std::int64_t kMaxLineBitmapBytes = INT32_MAX;
+
+// `width` rounded up to a multiple of 4 pixels: (width + 3) / 4 * 4 in int32. 0 for a width of
+// 0 or less, and for widths whose rounded value does not fit in int32 (no bitmap can be built
+// for those).
+std::int32_t PaddedWidth(std::int32_t width);
+
+// Buffer row i holds image row i (the top row first); pixel j of a row is bytes 3j..3j+2, all
+// equal to the grey byte. Rows are PaddedWidth(width) * 3 bytes apart; padding columns are never
+// written. Only the image part `filled` (columns left..right, rows top..bottom, half-open) has
+// been written; the rest of the buffer is undefined.
+struct LineBitmap {
+  ByteBuffer pixels;
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+  std::int32_t paddedWidth = 0;
+  PixelRect filled;
+
+  std::int64_t stride() const { return std::int64_t{paddedWidth} * 3; }
+};
+
+// Builds the bitmap of `line`: a buffer of height * paddedWidth * 3 bytes with the whole image,
+// or with only the part `window` (image columns and rows) that a clipped transfer reads. A line
+// with a width or height of 0 or less, or with fewer pixels than its size declares, gets no
+// buffer and draws nothing. Returns false when the buffer cannot be had (out of memory, or a
+// size beyond kMaxLineBitmapBytes); the bitmap is then empty.
+[[nodiscard]] bool BuildLineBitmap(const PageLine& line, LineBitmap& bitmap);
+[[nodiscard]] bool BuildLineBitmap(const PageLine& line, LineBitmap& bitmap,
+                                   const PixelRect& window);
+
+// Writes the image part `window` of `line` into an already allocated bitmap of that line.
+void FillLineBitmap(const PageLine& line, LineBitmap& bitmap, const PixelRect& window);
+
+// The allocation of bitmap buffers, replaceable so that tests can make it fail. The function
+// returns false when it cannot provide `size` bytes.
+using LineBufferAllocator = bool (*)(std::size_t size, ByteBuffer& out);
+// Installs `allocator` (nullptr: the ordinary allocation) and returns the one it replaces.
+LineBufferAllocator SetLineBufferAllocator(LineBufferAllocator allocator);
