@@ -70,35 +70,21 @@ TEST_F(PageViewTest, StateTransitions) {
       EXPECT_TRUE(script.messages.empty());
     }
     EXPECT_EQ(target.zoom(), 1.0f);
-    switch (c.end) {
-      case End::kEmpty:
-        EXPECT_FALSE(target.fileOpen());
-        EXPECT_EQ(target.lineCount(), 0);
-        EXPECT_EQ(target.fileTitle(), L"");
-        EXPECT_EQ(doc.GetTitle(), L"");
-        break;
-      case End::kLoadedFirst:
-        EXPECT_TRUE(target.fileOpen());
-        EXPECT_TRUE(IsHeld(firstPath));
-        ExpectShowsPage(target, first, true);
-        EXPECT_EQ(doc.GetTitle(), L"first.page");
-        break;
-      case End::kLoadedOther:
-        EXPECT_TRUE(target.fileOpen());
-        EXPECT_TRUE(IsHeld(otherPath));
-        EXPECT_FALSE(IsHeld(firstPath));
-        ExpectShowsPage(target, other, true);
-        EXPECT_EQ(target.fileTitle(), L"other");
-        EXPECT_EQ(doc.GetTitle(), L"other");
-        break;
-      case End::kFirstWithoutFile:
-        EXPECT_FALSE(target.fileOpen());
-        EXPECT_FALSE(IsHeld(firstPath));
-        ExpectShowsPage(target, first, false);
-        EXPECT_EQ(target.fileTitle(), L"first.page");
-        EXPECT_EQ(doc.GetTitle(), L"first.page");
-        break;
+    const bool holdsFile = c.end == End::kLoadedFirst || c.end == End::kLoadedOther;
+    EXPECT_EQ(target.fileOpen(), holdsFile);
+    EXPECT_EQ(IsHeld(firstPath), c.end == End::kLoadedFirst);
+    EXPECT_EQ(IsHeld(otherPath), c.end == End::kLoadedOther);
+    if (c.end == End::kEmpty) {
+      EXPECT_EQ(target.lineCount(), 0);
+      EXPECT_EQ(target.fileTitle(), L"");
+      EXPECT_EQ(doc.GetTitle(), L"");
+      continue;
     }
+    const bool showsOther = c.end == End::kLoadedOther;
+    ExpectShowsPage(target, showsOther ? other : first, holdsFile);
+    const CString title = showsOther ? L"other" : L"first.page";
+    EXPECT_EQ(target.fileTitle(), title);
+    EXPECT_EQ(doc.GetTitle(), title);
   }
 }
 
