@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr std::uint32_t kWhite = 0x00FFFFFF;
 using Picture = std::vector<std::vector<std::uint32_t>>;
 
 Picture PictureOf(const Canvas& canvas) {
@@ -50,7 +49,7 @@ TEST(DrawLineBitmapTest, DestinationIsScaledInSinglePrecision) {
       {0, 1, 4, 1, 1.5f, {0, 3, 6, -1}},
       {100, 0, 10, 10, 0.699999988f, {70, 7, 7, -7}},  // a double product would give x 69
       {-3, -3, 3, 3, 1.5f, {-4, 0, 4, -4}},
-      {5, 5, 5, 5, 0.1f, {0, 1, 0, 0}},  // -0.5 truncates to 0: nothing is drawn
+      {5, 5, 5, 5, 0.1f, {0, 1, 0, 0}},                   // -0.5 truncates to 0: nothing is drawn
       {0, INT32_MAX, 1, 5, 1.0f, {0, INT32_MAX, 1, -5}},  // top + height saturates
       // -INT32_MIN saturates; the line has no rows, so nothing is drawn with it.
       {INT32_MIN, INT32_MIN, 1, INT32_MIN, 1.0f, {INT32_MIN, INT32_MIN, 1, INT32_MAX}},
