@@ -14,6 +14,13 @@ constexpr wchar_t kFilterPattern[] = L"*.plim";
 
 }  // namespace
 
+BEGIN_MESSAGE_MAP(CPLIMDispView, CScrollView)
+ON_COMMAND(ID_FILE_PRINT, &CView::OnFilePrint)
+ON_COMMAND(ID_FILE_PRINT_DIRECT, &CView::OnFilePrintDirect)
+ON_COMMAND(ID_FILE_PRINT_PREVIEW, &CView::OnFilePrintPreview)
+ON_COMMAND(ID_FILE_OPEN, &CPLIMDispView::OnFileOpen)
+END_MESSAGE_MAP()
+
 CPLIMDispView::CPLIMDispView(CDocument* document, QWidget* parent)
     : CScrollView(document, parent) {}
 

@@ -44,6 +44,9 @@ class CPLIMDispView : public CScrollView {
   std::int32_t lineCount() const { return page_.lineCount; }
   const std::array<PageLine, kMaxLines>& lines() const { return page_.lines; }
 
+ protected:
+  DECLARE_MESSAGE_MAP()
+
  private:
   // Reads the page record and the line records into a fresh body and, when all of it is good,
   // installs `header` and the body in place of the previous page.

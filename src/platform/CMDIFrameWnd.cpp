@@ -51,6 +51,8 @@ CMDIFrameWnd::~CMDIFrameWnd() {
   if (mdiArea_ != nullptr) {
     for (QMdiSubWindow* child : mdiArea_->subWindowList()) delete child;
   }
+  // Actions outlive this part of the frame; they must not report their end to it.
+  for (const auto& [id, action] : commandActions_) action->disconnect(this);
 }
 
 bool CMDIFrameWnd::PreCreateWindow(CREATESTRUCT& /*cs*/) { return true; }

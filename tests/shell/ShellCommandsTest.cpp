@@ -1,0 +1,254 @@
+#include <QDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMdiArea>
+#include <QPrinter>
+#include <QPushButton>
+#include <QSettings>
+#include <QTimer>
+#include <filesystem>
+
+#include "platform/CDocTemplate.h"
+#include "platform/CFile.h"
+#include "platform/ViewPrinting.h"
+#include "resources/Resource.h"
+#include "shell/CAboutDlg.h"
+#include "shell/ShellFixture.h"
+
+namespace {
+
+const CString kOpenFailure = L"Cannot open the PLIM file";
+
+TEST_F(ShellFixture, StartsWithOneEmptyNumberedPageWindow) {
+  ASSERT_TRUE(Start());
+  ASSERT_EQ(Windows().size(), 1u);
+  EXPECT_EQ(Windows()[0]->windowTitle(), "PLIMDisp1");
+  EXPECT_EQ(Frame().windowTitle(), "PLIMDisp - PLIMDisp1");
+  ASSERT_NE(ActiveView(), nullptr);
+  EXPECT_EQ(ActiveView()->lineCount(), 0);
+  EXPECT_EQ(app->m_dwRestartManagerSupportFlags, 0x3Fu);
+  EXPECT_EQ(app->m_strAppID, L"PLIMDisp.AppID.NoVersion");
+  EXPECT_FALSE(app->TaskbarInteractionEnabled());
+  EXPECT_EQ(Frame().Style(), 0x00CF8000u);
+
+  ASSERT_TRUE(Frame().ExecuteCommand(ID_FILE_NEW));
+  ASSERT_EQ(Windows().size(), 2u);
+  EXPECT_EQ(Windows()[1]->windowTitle(), "PLIMDisp2");
+}
+
+TEST_F(ShellFixture, OpenInAPageWindowLoadsIntoThatWindowsView) {
+  const std::string path = WritePage("first.plim", 3);
+  ASSERT_TRUE(Start());
+  CPLIMDispView* view = ActiveView();
+  ui.Choose(path);
+  ASSERT_TRUE(Frame().ExecuteCommand(ID_FILE_OPEN));
+  ASSERT_EQ(ui.dialogs.size(), 1u);
+  ASSERT_EQ(ui.dialogs[0].filters.size(), 1u);
+  EXPECT_EQ(ui.dialogs[0].filters[0].pattern, L"*.plim");  // the view's own dialog
+  EXPECT_EQ(Windows().size(), 1u);
+  EXPECT_EQ(view->lineCount(), 3);
+  EXPECT_EQ(Windows()[0]->windowTitle(), "first");
+  EXPECT_EQ(Frame().windowTitle(), "PLIMDisp - first");
+  EXPECT_TRUE(app->RecentFiles()->Entries().empty());  // the view's Open is not the framework's
+}
+
+TEST_F(ShellFixture, OpenWithoutAPageWindowMakesATitledWindowWithThePageLoaded) {
+  const std::string path = WritePage("second.plim", 2);
+  ASSERT_TRUE(Start());
+  ASSERT_TRUE(Frame().ExecuteCommand(ID_FILE_CLOSE));
+  ReleaseClosed();
+  ASSERT_TRUE(Windows().empty());
+
+  ui.Choose(path);
+  ASSERT_TRUE(Frame().ExecuteCommand(ID_FILE_OPEN));
+  ASSERT_EQ(ui.dialogs.size(), 1u);
+  EXPECT_TRUE(ui.dialogs[0].filters.empty());  // the framework's dialog names no filter
+  ASSERT_EQ(Windows().size(), 1u);
+  EXPECT_EQ(Windows()[0]->windowTitle(), "second");
+  ASSERT_NE(ActiveView(), nullptr);
+  EXPECT_EQ(ActiveView()->lineCount(), 2);
+  EXPECT_TRUE(ActiveView()->fileOpen());
+  EXPECT_EQ(app->RecentFiles()->Entries(), std::vector<std::string>{path});
+}
+
+TEST_F(ShellFixture, CommandLineFileOpensLoadedAndAHeldFileIsRefused) {
+  const std::string path = WritePage("held.plim", 1);
+  ASSERT_TRUE(Start({path}));
+  ASSERT_EQ(Windows().size(), 1u);
+  EXPECT_EQ(ActiveView()->lineCount(), 1);
+
+  // The first window holds the file, so the framework's open path fails for it.
+  EXPECT_EQ(app->OpenDocumentFile(path), nullptr);
+  ReleaseClosed();
+  EXPECT_EQ(Windows().size(), 1u);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text, kOpenFailure);
+}
+
+TEST_F(ShellFixture, UnreadableCommandLineFileFailsStartUp) {
+  EXPECT_FALSE(Start({dir.File("missing.plim")}));
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text, kOpenFailure);
+}
+
+TEST_F(ShellFixture, CommandsWithoutHandlersAreDisabledAndDoNothing) {
+  const std::string path = WritePage("keep.plim", 1);
+  ASSERT_TRUE(Start({path}));
+  const auto sizeBefore = std::filesystem::file_size(path);
+  for (UINT id : {ID_EDIT_UNDO, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, ID_FILE_SAVE,
+                  ID_FILE_SAVE_AS, ID_NEXT_PANE, ID_PREV_PANE}) {
+    EXPECT_FALSE(Frame().QueryCommand(id).enabled()) << std::hex << id;
+    EXPECT_FALSE(Frame().ExecuteCommand(id)) << std::hex << id;
+  }
+  EXPECT_EQ(std::filesystem::file_size(path), sizeBefore);
+  EXPECT_TRUE(ui.dialogs.empty());
+  for (QAction* action : Frame().ToolBar().Bar()->actions()) {
+    const UINT id = action->property("commandId").toUInt();
+    const bool disabled =
+        id == ID_FILE_SAVE || id == ID_EDIT_CUT || id == ID_EDIT_COPY || id == ID_EDIT_PASTE;
+    if (!action->isSeparator()) {
+      EXPECT_EQ(action->isEnabled(), !disabled) << std::hex << id;
+    }
+  }
+}
+
+TEST_F(ShellFixture, NewWindowGivesAnEmptyViewOnTheSameDocument) {
+  const std::string path = WritePage("shared.plim", 2);
+  ASSERT_TRUE(Start({path}));
+  CMDIChildWnd* first = Frame().MDIGetActive();
+  ASSERT_TRUE(Frame().ExecuteCommand(ID_WINDOW_NEW));
+  ASSERT_EQ(Windows().size(), 2u);
+  CMDIChildWnd* second = Frame().MDIGetActive();
+  ASSERT_NE(first, second);
+  EXPECT_EQ(second->GetActiveDocument(), first->GetActiveDocument());
+  EXPECT_EQ(ActiveView()->lineCount(), 0);
+  EXPECT_EQ(first->windowTitle(), "shared:1");
+  EXPECT_EQ(second->windowTitle(), "shared:2");
+
+  // Closing one window leaves the document to the other.
+  second->close();
+  ReleaseClosed();
+  ASSERT_EQ(Windows().size(), 1u);
+  EXPECT_EQ(first->windowTitle(), "shared");
+}
+
+TEST_F(ShellFixture, ClosingAWindowClosesItsFile) {
+  const std::string path = WritePage("closing.plim", 1);
+  ASSERT_TRUE(Start({path}));
+  CFile probe;
+  EXPECT_FALSE(probe.Open(path, CFile::modeReadWrite));
+  ASSERT_TRUE(Frame().ExecuteCommand(ID_FILE_CLOSE));
+  ReleaseClosed();
+  EXPECT_TRUE(Windows().empty());
+  EXPECT_TRUE(probe.Open(path, CFile::modeReadWrite));
+}
+
+TEST_F(ShellFixture, RecentFilesPersistBetweenRunsNewestFirstAtMostFour) {
+  std::vector<std::string> paths;
+  for (int i = 0; i < 5; ++i) paths.push_back(WritePage("r" + std::to_string(i) + ".plim", 1));
+  ASSERT_TRUE(Start());
+  for (const std::string& path : paths) ASSERT_NE(app->OpenDocumentFile(path), nullptr) << path;
+  Stop();
+
+  ASSERT_TRUE(Start());
+  const std::vector<std::string> expected{paths[4], paths[3], paths[2], paths[1]};
+  EXPECT_EQ(app->RecentFiles()->Entries(), expected);
+  EXPECT_EQ(QSettings().value("Recent File List/File1").toString().toStdString(), paths[4]);
+
+  // A recent-file entry goes through the framework's open path.
+  app->m_pMainWnd->MdiArea()->closeAllSubWindows();
+  ReleaseClosed();
+  ASSERT_TRUE(Frame().ExecuteCommand(ID_FILE_MRU_FILE1 + 2));
+  EXPECT_EQ(ActiveView()->lineCount(), 1);
+  EXPECT_EQ(Frame().MDIGetActive()->windowTitle(), "r2");
+  EXPECT_EQ(app->RecentFiles()->Entries().front(), paths[2]);
+  EXPECT_FALSE(Frame().QueryCommand(ID_FILE_MRU_FILE1 + 4).enabled());
+}
+
+TEST_F(ShellFixture, OleFailureShowsItsMessageAndStopsStartUp) {
+  SetOleInitForTesting([] { return false; });
+  EXPECT_FALSE(Start());
+  SetOleInitForTesting(nullptr);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(ui.messages[0].text, L"OLE 初始化失败。  请确保 OLE 库是正确的版本。");
+  EXPECT_EQ(app->m_pMainWnd, nullptr);
+}
+
+TEST_F(ShellFixture, AboutBoxShowsItsTextsAndClosesWithOkEnterOrEscape) {
+  CAboutDlg about;
+  ASSERT_TRUE(about.Create());
+  QDialog* dialog = about.Window();
+  EXPECT_EQ(dialog->windowTitle(), "关于 PLIMDisp");
+  QStringList texts;
+  for (QLabel* label : dialog->findChildren<QLabel*>()) {
+    if (!label->text().isEmpty()) texts << label->text();
+  }
+  ASSERT_EQ(texts.size(), 2);
+  EXPECT_EQ(texts[0], "PLIMDisp，版本 1.0");
+  auto* ok = dialog->findChild<QPushButton*>();
+  ASSERT_NE(ok, nullptr);
+  EXPECT_EQ(ok->text(), "确定");
+  EXPECT_TRUE(ok->isDefault());
+
+  const std::pair<int, int> closings[] = {{Qt::Key_Return, 1}, {Qt::Key_Escape, 0}, {0, 1}};
+  for (const auto& [key, result] : closings) {
+    dialog->open();
+    if (key == 0) {
+      ok->click();
+    } else {
+      QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+      QCoreApplication::sendEvent(dialog, &press);
+    }
+    EXPECT_FALSE(dialog->isVisible()) << key;
+    EXPECT_EQ(dialog->result(), result) << key;
+  }
+}
+
+TEST_F(ShellFixture, AboutCommandRunsTheBoxModally) {
+  ASSERT_TRUE(Start());
+  bool shown = false;
+  QTimer::singleShot(0, [&shown] {
+    if (auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+      shown = box->windowTitle() == "关于 PLIMDisp";
+      box->accept();
+    }
+  });
+  EXPECT_TRUE(Frame().ExecuteCommand(ID_APP_ABOUT));
+  EXPECT_TRUE(shown);
+}
+
+TEST_F(ShellFixture, PrintGoesToThePrinterChosenInTheDialog) {
+  const std::string path = WritePage("print.plim", 2);
+  ASSERT_TRUE(Start({path}));
+  const std::string pdf = dir.File("out.pdf");
+  app->Printer().setOutputFormat(QPrinter::PdfFormat);
+  app->Printer().setOutputFileName(QString::fromStdString(pdf));
+  int dialogs = 0;
+  SetPrintDialogForTesting([&dialogs](QPrinter&) { return ++dialogs == 1; });
+  ASSERT_TRUE(Frame().ExecuteCommand(ID_FILE_PRINT));
+  EXPECT_EQ(dialogs, 1);
+  ASSERT_TRUE(std::filesystem::exists(pdf));
+  EXPECT_GT(std::filesystem::file_size(pdf), 0u);
+
+  // A cancelled dialog prints nothing.
+  std::filesystem::remove(pdf);
+  ASSERT_TRUE(Frame().ExecuteCommand(ID_FILE_PRINT));
+  EXPECT_FALSE(std::filesystem::exists(pdf));
+  SetPrintDialogForTesting(nullptr);
+}
+
+TEST_F(ShellFixture, PreviewPaintsThroughTheView) {
+  ASSERT_TRUE(Start({WritePage("preview.plim", 1)}));
+  const std::string pdf = dir.File("preview.pdf");
+  SetPrintPreviewForTesting([&pdf](QPrinter&, const auto& paint) {
+    QPrinter target(QPrinter::ScreenResolution);
+    target.setOutputFormat(QPrinter::PdfFormat);
+    target.setOutputFileName(QString::fromStdString(pdf));
+    paint(&target);
+  });
+  ASSERT_TRUE(Frame().ExecuteCommand(ID_FILE_PRINT_PREVIEW));
+  EXPECT_TRUE(std::filesystem::exists(pdf));
+  SetPrintPreviewForTesting(nullptr);
+}
+
+}  // namespace
