@@ -4,20 +4,30 @@
 
 #include "platform/CFile.h"
 
-std::optional<CliPage> LoadPageOrReport(const std::string& path) {
+std::optional<CliPage> LoadPage(const std::string& path, LoadFailure& failure,
+                                const RawLabelHook& onRawLabel) {
+  failure = LoadFailure{};
   CFile file;
-  if (!file.Open(path, CFile::modeRead | CFile::shareDenyNone)) {
-    // As in the viewer, the system's cause is not shown.
-    std::fprintf(stderr, "%s\n", kCannotOpenMessage);
-    return std::nullopt;
-  }
+  if (!file.Open(path, CFile::modeRead | CFile::shareDenyNone)) return std::nullopt;
+  failure.opened = true;
   CFileSource source(file);
   CliPage page;
-  PageFault fault = ReadPageHeader(source, page.header);
-  if (!fault) fault = ReadPageBody(source, page.header.codeLength, *page.body);
-  if (fault) {
-    std::fprintf(stderr, "%s\n\n%s\n", kCannotOpenMessage, DescribePageFault(fault).c_str());
-    return std::nullopt;
+  failure.fault = ReadPageHeader(source, page.header);
+  if (!failure.fault) {
+    failure.fault = ReadPageBody(source, page.header.codeLength, *page.body, onRawLabel);
   }
+  if (failure.fault) return std::nullopt;
   return page;
+}
+
+std::optional<CliPage> LoadPageOrReport(const std::string& path, bool namePath) {
+  LoadFailure failure;
+  std::optional<CliPage> page = LoadPage(path, failure);
+  if (page) return page;
+  // As in the viewer, the system's cause of an open failure is not shown.
+  const std::string reason = failure.opened ? DescribePageFault(failure.fault) : std::string();
+  std::string report = namePath ? path + ": " + kCannotOpenMessage : kCannotOpenMessage;
+  if (!reason.empty()) report += (namePath ? ": " : "\n\n") + reason;
+  std::fprintf(stderr, "%s\n", report.c_str());
+  return std::nullopt;
 }

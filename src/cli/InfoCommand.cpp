@@ -1,107 +1,44 @@
-// plimdisp-cli info FILE [--json]: the header fields, the page record and every line record.
-#include <array>
+// plimdisp-cli info FILE... [--json] [--codepage NAME]: the header fields, the page record and
+// every line record of each page.
 #include <cstdio>
 #include <string>
 
-#include "cli/CliPage.h"
+#include "cli/CommandLine.h"
+#include "cli/PageBatch.h"
+#include "cli/PageInfo.h"
 #include "cli/Subcommand.h"
-#include "cli/TextFormat.h"
-#include "platform/CodePage.h"
 
 namespace {
 
-template <std::size_t N>
-std::string Hex(const std::array<std::uint8_t, N>& bytes) {
-  return HexBytes(bytes.data(), bytes.size());
-}
+constexpr OptionSpec kInfoOptions[] = {{"--json"}};
 
-std::string Hex(const ByteBuffer& buffer) { return HexBytes(buffer.data(), buffer.size()); }
-
-// The label as the viewer draws it: the stored bytes decoded from the default code page.
-std::string LabelText(const PageLine& line) {
-  const auto* bytes = reinterpret_cast<const char*>(line.label.data());
-  const std::string_view stored(bytes, line.label.empty() ? 0 : line.label.size() - 1);
-  return WideToUtf8(DecodeMultiByte(stored).value_or(std::wstring()));
-}
-
-std::string LineFields(const PageLine& line, std::string_view separator, bool quoteKeys) {
-  const auto key = [&](std::string_view name) {
-    return quoteKeys ? JsonQuoted(name) + ":" : std::string(name) + " ";
-  };
-  return key("charCount") + std::to_string(line.charCount) + std::string(separator) + key("top") +
-         std::to_string(line.top) + std::string(separator) + key("left") +
-         std::to_string(line.left) + std::string(separator) + key("height") +
-         std::to_string(line.height) + std::string(separator) + key("width") +
-         std::to_string(line.width) + std::string(separator) + key("label") +
-         JsonQuoted(LabelText(line));
-}
-
-std::string AsText(const CliPage& page) {
-  const PageHeader& h = page.header;
-  const PageBody& body = *page.body;
-  std::string out = "headerSize: " + std::to_string(h.headerSize) + "\n" +
-                    "headerTag8: " + Hex(h.headerTag8) + "\n" + "headerNote: " + Hex(h.headerNote) +
-                    "\n" + "headerTag20: " + Hex(h.headerTag20) + "\n" +
-                    "codeLength: " + std::to_string(h.codeLength) + "\n" +
-                    "headerWord: " + std::to_string(h.headerWord) + "\n" +
-                    "pageWidth: " + std::to_string(body.pageWidth) + "\n" +
-                    "pageHeight: " + std::to_string(body.pageHeight) + "\n" +
-                    "lineCount: " + std::to_string(body.lineCount) + "\n";
-  for (std::int32_t i = 0; i < body.UsedLines(); ++i) {
-    out += "line " + std::to_string(i + 1) + ": " +
-           LineFields(body.lines[static_cast<std::size_t>(i)], ", ", false) + "\n";
-  }
-  return out;
-}
-
-std::string AsJson(const CliPage& page) {
-  const PageHeader& h = page.header;
-  const PageBody& body = *page.body;
-  std::string out = "{\"headerSize\":" + std::to_string(h.headerSize) +
-                    ",\"headerTag8\":" + JsonQuoted(Hex(h.headerTag8)) +
-                    ",\"headerNote\":" + JsonQuoted(Hex(h.headerNote)) +
-                    ",\"headerTag20\":" + JsonQuoted(Hex(h.headerTag20)) +
-                    ",\"codeLength\":" + std::to_string(h.codeLength) +
-                    ",\"headerWord\":" + std::to_string(h.headerWord) +
-                    ",\"pageWidth\":" + std::to_string(body.pageWidth) +
-                    ",\"pageHeight\":" + std::to_string(body.pageHeight) +
-                    ",\"lineCount\":" + std::to_string(body.lineCount) + ",\"lines\":[";
-  for (std::int32_t i = 0; i < body.UsedLines(); ++i) {
-    if (i > 0) out += ",";
-    out += "{" + LineFields(body.lines[static_cast<std::size_t>(i)], ",", true) + "}";
-  }
-  return out + "]}\n";
-}
+void Print(const std::string& text) { std::fwrite(text.data(), 1, text.size(), stdout); }
 
 int RunInfo(Arguments arguments) {
-  std::string_view path;
-  bool json = false;
-  for (const std::string_view argument : arguments) {
-    if (argument == "--help" || argument == "-h") {
-      PrintSynopsis(kInfoCommand, stdout);
-      return kExitOk;
-    }
-    if (argument == "--json") {
-      json = true;
-    } else if (argument.starts_with("-") && argument != "-") {
-      return UsageError(kInfoCommand, "unknown option " + std::string(argument));
-    } else if (path.empty()) {
-      path = argument;
-    } else {
-      return UsageError(kInfoCommand, "only one FILE may be given");
-    }
-  }
-  if (path.empty()) return UsageError(kInfoCommand, "FILE is missing");
+  ParseOutcome outcome = ParseArguments(kInfoCommand, arguments, kInfoOptions);
+  if (const int* exitCode = std::get_if<int>(&outcome)) return *exitCode;
+  const ParsedArguments& parsed = std::get<ParsedArguments>(outcome);
+  const bool json = parsed.Has("--json");
 
-  const std::optional<CliPage> page = LoadPageOrReport(std::string(path));
-  if (!page) return kExitCannotOpen;
-  const std::string report = json ? AsJson(*page) : AsText(*page);
-  std::fwrite(report.data(), 1, report.size(), stdout);
-  return kExitOk;
+  bool first = true;
+  return ForEachPage(parsed.inputs, [&](const std::string& path, bool several) {
+    const std::optional<CliPage> page = LoadPageOrReport(path, several);
+    if (!page) return false;
+    if (json) {
+      // One object per line; in a batch each names its file.
+      Print(PageInfoJson(*page, parsed.codePage, several ? path : std::string()));
+    } else {
+      if (several) Print(std::string(first ? "" : "\n") + "file: " + path + "\n");
+      Print(PageInfoText(*page, parsed.codePage));
+    }
+    first = false;
+    return true;
+  });
 }
 
 }  // namespace
 
-const Subcommand kInfoCommand{"info", "info FILE [--json]",
-                              "Show the header, the page record and every line of a page file.",
-                              RunInfo};
+const Subcommand kInfoCommand{
+    "info", "info FILE... [--json] [--codepage NAME]",
+    "Show the header, the page record and every line of page files (folders: their *.plim).",
+    RunInfo};

@@ -25,3 +25,5 @@ void PrintSynopsis(const Subcommand& command, std::FILE* out);
 int UsageError(const Subcommand& command, std::string_view problem);
 
 extern const Subcommand kInfoCommand;
+extern const Subcommand kExportCommand;
+extern const Subcommand kCheckCommand;

@@ -10,13 +10,13 @@
 
 namespace {
 
-const Subcommand* const kSubcommands[] = {&kInfoCommand};
+const Subcommand* const kSubcommands[] = {&kInfoCommand, &kExportCommand, &kCheckCommand};
 
 void PrintUsage(std::FILE* out) {
   std::fprintf(out, "Usage: plimdisp-cli COMMAND [ARGUMENTS]\n       plimdisp-cli --version\n\n");
   std::fprintf(out, "Commands:\n");
   for (const Subcommand* command : kSubcommands) {
-    std::fprintf(out, "  %-28.*s %.*s\n", static_cast<int>(command->synopsis.size()),
+    std::fprintf(out, "  %.*s\n      %.*s\n", static_cast<int>(command->synopsis.size()),
                  command->synopsis.data(), static_cast<int>(command->summary.size()),
                  command->summary.data());
   }

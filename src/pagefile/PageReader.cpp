@@ -67,8 +67,10 @@ PageError AllocateChecked(std::int64_t length, std::size_t extra, const ByteSour
   return PageError::kNone;
 }
 
-// Reads one line record into `line`. On a refusal `line` may hold part of the record.
-PageFault ReadLine(ByteSource& source, std::int16_t codeLength, PageLine& line) {
+// Reads line record `index` into `line`; `onRawLabel` sees its label before the 0 bytes are
+// replaced. On a refusal `line` may hold part of the record.
+PageFault ReadLine(ByteSource& source, std::int16_t codeLength, std::int32_t index, PageLine& line,
+                   const RawLabelHook& onRawLabel) {
   FieldReader reader(source, PageError::kEndsInLine);
   if (reader.Number(line.charCount).error() != PageError::kNone) return Refuse(reader.error());
 
@@ -81,6 +83,7 @@ PageFault ReadLine(ByteSource& source, std::int16_t codeLength, PageLine& line) 
     return Refuse(reader.error());
   }
   std::uint8_t* label = line.label.data();
+  if (onRawLabel) onRawLabel(index, std::span<const std::uint8_t>(label, labelBytes));
   std::replace(label, label + labelBytes, std::uint8_t{0}, kLabelZeroReplacement);
   label[labelBytes] = 0;
 
@@ -120,7 +123,8 @@ PageFault ReadPageHeader(ByteSource& source, PageHeader& header) {
   return Refuse(reader.error());
 }
 
-PageFault ReadPageBody(ByteSource& source, std::int16_t codeLength, PageBody& body) {
+PageFault ReadPageBody(ByteSource& source, std::int16_t codeLength, PageBody& body,
+                       const RawLabelHook& onRawLabel) {
   for (PageLine& line : body.lines) line = PageLine{};
   body.lineCount = 0;
 
@@ -141,7 +145,7 @@ PageFault ReadPageBody(ByteSource& source, std::int16_t codeLength, PageBody& bo
   // lineCount grows only with complete lines, so it always counts the entries that own buffers.
   for (std::int32_t index = 0; index < declaredLines; ++index) {
     PageLine& line = body.lines[static_cast<std::size_t>(index)];
-    PageFault fault = ReadLine(source, codeLength, line);
+    PageFault fault = ReadLine(source, codeLength, index, line, onRawLabel);
     if (fault) {
       line = PageLine{};
       fault.line = index;

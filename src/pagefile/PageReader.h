@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <span>
 #include <string>
 
 #include "pagefile/PageModel.h"
@@ -47,6 +49,12 @@ std::string DescribePageFault(const PageFault& fault);
 // Reads the header fields in file order into `header`.
 PageFault ReadPageHeader(ByteSource& source, PageHeader& header);
 
+// Told of each label exactly as the file stores it, before its 0 bytes become spaces, with the
+// 0-based index of its line. Lets a page checker see what the page model no longer shows.
+using RawLabelHook = std::function<void(std::int32_t line, std::span<const std::uint8_t> stored)>;
+
 // Reads the page record and every line record into `body`, which must be empty (fresh).
 // On a refusal `body` still satisfies the PageBody invariant and owns only what it read.
-PageFault ReadPageBody(ByteSource& source, std::int16_t codeLength, PageBody& body);
+// `onRawLabel`, when set, is called for every label read; it does not change what is loaded.
+PageFault ReadPageBody(ByteSource& source, std::int16_t codeLength, PageBody& body,
+                       const RawLabelHook& onRawLabel = {});

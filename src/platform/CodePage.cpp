@@ -51,7 +51,8 @@ void AppendUtf8(char32_t code, std::string& out) {
 
 }  // namespace
 
-std::optional<std::wstring> DecodeMultiByte(std::string_view bytes, std::string_view codePage) {
+std::optional<std::wstring> DecodeMultiByte(std::string_view bytes, std::string_view codePage,
+                                            std::size_t* invalidBytes) {
   Converter converter = OpenConverter(codePage);
   if (!converter) return std::nullopt;
   auto* handle = static_cast<iconv_t>(converter.get());
@@ -61,6 +62,7 @@ std::optional<std::wstring> DecodeMultiByte(std::string_view bytes, std::string_
   char* in = const_cast<char*>(bytes.data());
   std::size_t inLeft = bytes.size();
   std::wstring text;
+  std::size_t invalid = 0;
   wchar_t chunk[kChunkChars];
   for (bool flushed = false; !flushed;) {
     auto* out = reinterpret_cast<char*>(chunk);
@@ -73,11 +75,13 @@ std::optional<std::wstring> DecodeMultiByte(std::string_view bytes, std::string_
     if (result == static_cast<std::size_t>(-1) && !flushed && errno != E2BIG) {
       // An invalid or cut-off sequence: mark it and go on after its first byte.
       text += kReplacement;
+      ++invalid;
       ++in;
       --inLeft;
       iconv(handle, nullptr, nullptr, nullptr, nullptr);
     }
   }
+  if (invalidBytes) *invalidBytes = invalid;
   return text;
 }
 

@@ -1,0 +1,70 @@
+// plimdisp-cli check FILE... [--json] [--codepage NAME]: loads each page with the viewer's
+// checks and reports what is questionable in it, one finding per line.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/CommandLine.h"
+#include "cli/PageBatch.h"
+#include "cli/PageChecks.h"
+#include "cli/Subcommand.h"
+#include "cli/TextFormat.h"
+
+namespace {
+
+constexpr OptionSpec kCheckOptions[] = {{"--json"}};
+
+// "FILE:LINE: message", or "FILE: message" for the whole page.
+std::string AsText(const std::string& path, const Finding& finding) {
+  const std::string where = finding.line > 0 ? ":" + std::to_string(finding.line) : "";
+  return path + where + ": " + finding.message + "\n";
+}
+
+std::string AsJson(const std::string& path, bool refused, const std::vector<Finding>& findings) {
+  std::string out = "{\"file\":" + JsonQuoted(path) +
+                    ",\"refused\":" + (refused ? "true" : "false") + ",\"findings\":[";
+  for (std::size_t i = 0; i < findings.size(); ++i) {
+    const Finding& finding = findings[i];
+    out += std::string(i > 0 ? "," : "") +
+           "{\"line\":" + (finding.line > 0 ? std::to_string(finding.line) : "null") +
+           ",\"kind\":" + JsonQuoted(FindingKindName(finding.kind)) +
+           ",\"message\":" + JsonQuoted(finding.message) + "}";
+  }
+  return out + "]}";
+}
+
+void Print(const std::string& text) { std::fwrite(text.data(), 1, text.size(), stdout); }
+
+int RunCheck(Arguments arguments) {
+  ParseOutcome outcome = ParseArguments(kCheckCommand, arguments, kCheckOptions);
+  if (const int* exitCode = std::get_if<int>(&outcome)) return *exitCode;
+  const ParsedArguments& parsed = std::get<ParsedArguments>(outcome);
+  const bool json = parsed.Has("--json");
+
+  std::string pagesJson;
+  const int exitCode = ForEachPage(parsed.inputs, [&](const std::string& path, bool) {
+    ZeroLabelBytes zeroLabelBytes{};
+    LoadFailure failure;
+    const std::optional<CliPage> page =
+        LoadPage(path, failure, [&](std::int32_t line, std::span<const std::uint8_t> stored) {
+          zeroLabelBytes[static_cast<std::size_t>(line)] =
+              static_cast<std::int32_t>(std::count(stored.begin(), stored.end(), 0));
+        });
+    const std::vector<Finding> findings = page ? CheckPage(*page, zeroLabelBytes, parsed.codePage)
+                                               : std::vector<Finding>{LoadFailureFinding(failure)};
+    if (json) {
+      pagesJson += (pagesJson.empty() ? "" : ",") + AsJson(path, !page, findings);
+    } else {
+      for (const Finding& finding : findings) Print(AsText(path, finding));
+    }
+    return page.has_value();
+  });
+  if (json) Print("{\"pages\":[" + pagesJson + "]}\n");
+  return exitCode;
+}
+
+}  // namespace
+
+const Subcommand kCheckCommand{
+    "check", "check FILE... [--json] [--codepage NAME]",
+    "Report refused pages and questionable lines; exit 1 when a page is refused.", RunCheck};

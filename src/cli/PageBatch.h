@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+// The page files that FILE and folder arguments name. A folder stands for the regular files
+// directly inside it whose names end in ".plim" (any letter case), sorted by name; any other
+// argument is taken as a file, so a missing one is reported when it is opened. A folder
+// without page files is kept in `emptyFolders`.
+struct PageInputs {
+  std::vector<std::string> pages;
+  std::vector<std::string> emptyFolders;
+};
+PageInputs ExpandPageInputs(const std::vector<std::string>& arguments);
+
+// "[done/total] file" on one terminal line, redrawn in place and wiped before anything else is
+// printed. Disabled, it prints nothing.
+class ProgressLine {
+ public:
+  ProgressLine(std::FILE* out, bool enabled) : out_(out), enabled_(enabled) {}
+  ~ProgressLine() { Clear(); }
+  ProgressLine(const ProgressLine&) = delete;
+  ProgressLine& operator=(const ProgressLine&) = delete;
+
+  void Show(std::size_t done, std::size_t total, const std::string& file);
+  void Clear();
+
+ private:
+  std::FILE* out_;
+  bool enabled_;
+  bool shown_ = false;
+};
+
+// Runs `perPage` on every page that `arguments` name, in order, and carries on after pages
+// that fail. A progress line shows on stderr when it is a terminal and there is more than one
+// page. `perPage` gets the page's path and whether it is one of several (then its reports
+// should name the file); it returns false when the page failed. Returns kExitOk when every page
+// succeeded and every folder held pages, kExitCannotOpen otherwise.
+int ForEachPage(const std::vector<std::string>& arguments,
+                const std::function<bool(const std::string& path, bool several)>& perPage);

@@ -1,0 +1,74 @@
+#include "cli/PageInfo.h"
+
+#include <array>
+
+#include "cli/TextFormat.h"
+#include "platform/CodePage.h"
+
+namespace {
+
+template <std::size_t N>
+std::string Hex(const std::array<std::uint8_t, N>& bytes) {
+  return HexBytes(bytes.data(), bytes.size());
+}
+
+std::string Hex(const ByteBuffer& buffer) { return HexBytes(buffer.data(), buffer.size()); }
+
+std::string LineFields(const PageLine& line, std::string_view codePage, std::string_view separator,
+                       bool quoteKeys) {
+  const auto key = [&](std::string_view name) {
+    return quoteKeys ? JsonQuoted(name) + ":" : std::string(name) + " ";
+  };
+  return key("charCount") + std::to_string(line.charCount) + std::string(separator) + key("top") +
+         std::to_string(line.top) + std::string(separator) + key("left") +
+         std::to_string(line.left) + std::string(separator) + key("height") +
+         std::to_string(line.height) + std::string(separator) + key("width") +
+         std::to_string(line.width) + std::string(separator) + key("label") +
+         JsonQuoted(LabelText(line, codePage));
+}
+
+}  // namespace
+
+std::string LabelText(const PageLine& line, std::string_view codePage) {
+  const auto* bytes = reinterpret_cast<const char*>(line.label.data());
+  const std::string_view stored(bytes, line.label.empty() ? 0 : line.label.size() - 1);
+  return WideToUtf8(DecodeMultiByte(stored, codePage).value_or(std::wstring()));
+}
+
+std::string PageInfoText(const CliPage& page, std::string_view codePage) {
+  const PageHeader& h = page.header;
+  const PageBody& body = *page.body;
+  std::string out = "headerSize: " + std::to_string(h.headerSize) + "\n" +
+                    "headerTag8: " + Hex(h.headerTag8) + "\n" + "headerNote: " + Hex(h.headerNote) +
+                    "\n" + "headerTag20: " + Hex(h.headerTag20) + "\n" +
+                    "codeLength: " + std::to_string(h.codeLength) + "\n" +
+                    "headerWord: " + std::to_string(h.headerWord) + "\n" +
+                    "pageWidth: " + std::to_string(body.pageWidth) + "\n" +
+                    "pageHeight: " + std::to_string(body.pageHeight) + "\n" +
+                    "lineCount: " + std::to_string(body.lineCount) + "\n";
+  for (std::int32_t i = 0; i < body.UsedLines(); ++i) {
+    out += "line " + std::to_string(i + 1) + ": " +
+           LineFields(body.lines[static_cast<std::size_t>(i)], codePage, ", ", false) + "\n";
+  }
+  return out;
+}
+
+std::string PageInfoJson(const CliPage& page, std::string_view codePage, std::string_view file) {
+  const PageHeader& h = page.header;
+  const PageBody& body = *page.body;
+  std::string out = file.empty() ? "{" : "{\"file\":" + JsonQuoted(file) + ",";
+  out += "\"headerSize\":" + std::to_string(h.headerSize) +
+         ",\"headerTag8\":" + JsonQuoted(Hex(h.headerTag8)) +
+         ",\"headerNote\":" + JsonQuoted(Hex(h.headerNote)) +
+         ",\"headerTag20\":" + JsonQuoted(Hex(h.headerTag20)) +
+         ",\"codeLength\":" + std::to_string(h.codeLength) +
+         ",\"headerWord\":" + std::to_string(h.headerWord) +
+         ",\"pageWidth\":" + std::to_string(body.pageWidth) +
+         ",\"pageHeight\":" + std::to_string(body.pageHeight) +
+         ",\"lineCount\":" + std::to_string(body.lineCount) + ",\"lines\":[";
+  for (std::int32_t i = 0; i < body.UsedLines(); ++i) {
+    if (i > 0) out += ",";
+    out += "{" + LineFields(body.lines[static_cast<std::size_t>(i)], codePage, ",", true) + "}";
+  }
+  return out + "]}\n";
+}
