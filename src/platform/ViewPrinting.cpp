@@ -78,11 +78,11 @@ bool DoPreparePrinting(CPrintInfo* info) {
 }
 
 bool PrintPageInBands(CView& view, CPrintInfo& info, QPainter& painter, const QRect& page,
-                      double previewScale) {
+                      double previewScale, long long bandPixels) {
   const int width = std::clamp(page.width(), 0, static_cast<int>(Canvas::kMaxSide));
   if (width == 0 || page.height() <= 0) return true;
   const int bandRows =
-      static_cast<int>(std::clamp<long long>(kBandPixels / width, 1, Canvas::kMaxSide));
+      static_cast<int>(std::clamp<long long>(bandPixels / width, 1, Canvas::kMaxSide));
   info.m_rectDraw = CRect{0, 0, page.width(), page.height()};
   Canvas canvas;
   for (int top = 0; top < page.height(); top += bandRows) {

@@ -15,9 +15,10 @@ inline constexpr long long kBandPixels = 4LL << 20;
 
 // Draws `info`'s current page of `view` onto `painter` over `page` (device pixels, origin at
 // the printable area's top-left corner). `previewScale` below 1 shrinks each band before it is
-// handed over, for a preview that keeps every band. False when a band canvas cannot be made.
+// handed over, for a preview that keeps every band. `bandPixels` bounds each band's canvas.
+// False when a band canvas cannot be made.
 bool PrintPageInBands(CView& view, CPrintInfo& info, QPainter& painter, const QRect& page,
-                      double previewScale = 1.0);
+                      double previewScale = 1.0, long long bandPixels = kBandPixels);
 
 // Runs a whole job of `view` on `printer`: every page from the first to the last.
 bool PrintJob(CView& view, CPrintInfo& info, QPrinter& printer);
