@@ -172,4 +172,31 @@ TEST(PageLayout, ReadingIntoAUsedBodyReleasesItsOldLines) {
   EXPECT_EQ(page.body->lines[2].pixels.size(), 0u);
 }
 
+TEST(PageLayout, RawLabelHookSeesStoredLabelsAndChangesNothing) {
+  PageSpec spec;
+  spec.codeLength = 2;
+  spec.lines.push_back({2, "a\0\0b"s, 0, 0, 1, 1, "x"});
+  spec.lines.push_back({0, "", 1, 0, 0, 0, ""});
+  spec.lines.push_back({1, "\0\0"s, 2, 0, 0, 0, ""});
+  const std::string bytes = WritePage(spec);
+
+  std::vector<std::pair<std::int32_t, std::string>> seen;
+  MemorySource source(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+  LoadedPage hooked;
+  ASSERT_FALSE(ReadPageHeader(source, hooked.header));
+  ASSERT_FALSE(ReadPageBody(source, hooked.header.codeLength, *hooked.body,
+                            [&](std::int32_t line, std::span<const std::uint8_t> stored) {
+                              seen.emplace_back(line, std::string(stored.begin(), stored.end()));
+                            }));
+  const std::vector<std::pair<std::int32_t, std::string>> expected = {
+      {0, "a\0\0b"s}, {1, ""}, {2, "\0\0"s}};
+  EXPECT_EQ(seen, expected);
+
+  const LoadedPage plain = LoadFromBytes(bytes);
+  for (std::size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(StoredLabel(hooked.body->lines[i]), StoredLabel(plain.body->lines[i])) << i;
+  }
+  EXPECT_EQ(StoredLabel(hooked.body->lines[0]), "a  b\0"s);
+}
+
 }  // namespace

@@ -66,4 +66,28 @@ TEST(CodePage, WideToUtf8) {
   for (const auto& c : cases) EXPECT_EQ(WideToUtf8(c.text), c.expected);
 }
 
+TEST(CodePage, CountsInvalidBytes) {
+  const struct {
+    std::string bytes;
+    std::string_view codePage;
+    std::size_t invalid;
+  } cases[] = {
+      {"\xD6\xD0 ok", "936", 0},
+      {"a\xFF"
+       "b\xFF",
+       "936", 2},
+      {"a\xD6", "936", 1},
+      {"\xD6\x0A"
+       "c",
+       "936", 1},
+      {"\xE4\xB8", "UTF-8", 2},
+      {"", "936", 0},
+  };
+  for (const auto& c : cases) {
+    std::size_t invalid = 99;
+    ASSERT_TRUE(DecodeMultiByte(c.bytes, c.codePage, &invalid).has_value()) << c.bytes;
+    EXPECT_EQ(invalid, c.invalid) << c.bytes;
+  }
+}
+
 }  // namespace
