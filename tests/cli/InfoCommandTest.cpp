@@ -108,7 +108,11 @@ TEST(CliInfo, ExitCodesAndMessages) {
     std::string outStart;
   } cases[] = {
       {{"info", dir.File("missing.plim")}, 1, "Cannot open the PLIM file\n", ""},
-      {{"info", dir.File("folder.plim")}, 1, "Cannot open the PLIM file\n", ""},
+      // A folder stands for the page files in it, even when its name ends in .plim.
+      {{"info", dir.File("folder.plim")},
+       1,
+       dir.File("folder.plim") + ": no .plim files in this folder\n",
+       ""},
       {{"info", refused},
        1,
        "Cannot open the PLIM file\n\nIt has 101 lines; at most 100 are supported.\n",
