@@ -1,10 +1,13 @@
 #include "shell/CPLIMDispApp.h"
 
+#include <QCoreApplication>
+
 #include "pageview/CPLIMDispView.h"
 #include "platform/CDocTemplate.h"
 #include "platform/MessageBox.h"
 #include "platform/ResourceTypes.h"
 #include "resources/Resource.h"
+#include "resources/Version.h"
 #include "shell/CAboutDlg.h"
 #include "shell/CChildFrame.h"
 #include "shell/CMainFrame.h"
@@ -34,6 +37,7 @@ bool CPLIMDispApp::InitInstance() {
   INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES};
   InitCommonControlsEx(&controls);
   CWinApp::InitInstance();
+  QCoreApplication::setApplicationVersion(QString::fromLatin1(kPlimDispVersion));
   if (!AfxOleInit()) {
     AfxMessageBox(FindStringResource(IDP_OLE_INIT_FAILED));
     return false;

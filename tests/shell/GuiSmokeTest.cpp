@@ -1,0 +1,178 @@
+// Starts the real viewer in a private X server with a page on its command line, checks from
+// screenshots that the page is drawn, presses the keypad "+" and checks that the page grows.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "pagewriter/PageWriter.h"
+#include "support/RunProgram.h"
+#include "support/TempDir.h"
+
+// Xlib defines macros (None, Bool, Status) that other headers must not see.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// The line image's grey, which nothing else on the screen uses.
+constexpr std::uint8_t kInk = 0x37;
+constexpr int kLineWidth = 120;
+constexpr int kLineHeight = 40;
+
+struct Box {
+  int left = 0, top = 0, right = -1, bottom = -1;
+  int Width() const { return right - left + 1; }
+  int Height() const { return bottom - top + 1; }
+};
+
+pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env) {
+  const pid_t pid = fork();
+  if (pid != 0) return pid;
+  for (const std::string& entry : env) putenv(const_cast<char*>(entry.c_str()));
+  std::vector<char*> args;
+  for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+  args.push_back(nullptr);
+  execvp(args[0], args.data());
+  _exit(127);
+}
+
+void Stop(pid_t pid) {
+  if (pid <= 0) return;
+  kill(pid, SIGTERM);
+  int status = 0;
+  for (int i = 0; i < 50 && waitpid(pid, &status, WNOHANG) == 0; ++i)
+    std::this_thread::sleep_for(100ms);
+  if (waitpid(pid, &status, WNOHANG) == 0) {
+    kill(pid, SIGKILL);
+    waitpid(pid, &status, 0);
+  }
+}
+
+// The bounding box of the pixels of the ink grey on the whole screen, if any.
+std::optional<Box> InkBox(Display* display) {
+  const Window root = DefaultRootWindow(display);
+  XWindowAttributes attributes;
+  XGetWindowAttributes(display, root, &attributes);
+  XImage* image =
+      XGetImage(display, root, 0, 0, attributes.width, attributes.height, AllPlanes, ZPixmap);
+  if (image == nullptr) return std::nullopt;
+  std::optional<Box> box;
+  const unsigned long ink = (kInk << 16) | (kInk << 8) | kInk;
+  for (int y = 0; y < attributes.height; ++y) {
+    for (int x = 0; x < attributes.width; ++x) {
+      if ((XGetPixel(image, x, y) & 0xFFFFFF) != ink) continue;
+      if (!box) box = Box{x, y, x, y};
+      box->left = std::min(box->left, x);
+      box->right = std::max(box->right, x);
+      box->top = std::min(box->top, y);
+      box->bottom = std::max(box->bottom, y);
+    }
+  }
+  XDestroyImage(image);
+  return box;
+}
+
+// Waits up to 20 s for the ink to cover `width` columns.
+std::optional<Box> WaitForInkWidth(Display* display, int width) {
+  std::optional<Box> box;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    box = InkBox(display);
+    if (box && box->Width() == width) return box;
+    std::this_thread::sleep_for(200ms);
+  }
+  return box;
+}
+
+Window FindWindowNamed(Display* display, Window window, const std::string& prefix) {
+  char* name = nullptr;
+  if (XFetchName(display, window, &name) && name != nullptr) {
+    const bool match = std::string(name).rfind(prefix, 0) == 0;
+    XFree(name);
+    if (match) return window;
+  }
+  Window root, parent, *children = nullptr;
+  unsigned count = 0;
+  Window found = 0;
+  if (XQueryTree(display, window, &root, &parent, &children, &count)) {
+    for (unsigned i = 0; i < count && found == 0; ++i) {
+      found = FindWindowNamed(display, children[i], prefix);
+    }
+    if (children != nullptr) XFree(children);
+  }
+  return found;
+}
+
+void PressKey(Display* display, Window window, KeySym symbol) {
+  XSetInputFocus(display, window, RevertToParent, CurrentTime);
+  XSync(display, False);
+  std::this_thread::sleep_for(300ms);
+  for (int type : {KeyPress, KeyRelease}) {
+    XKeyEvent event{};
+    event.type = type;
+    event.display = display;
+    event.window = window;
+    event.root = DefaultRootWindow(display);
+    event.subwindow = None;
+    event.time = CurrentTime;
+    event.same_screen = True;
+    event.keycode = XKeysymToKeycode(display, symbol);
+    event.state = 0;
+    XSendEvent(display, window, True, type == KeyPress ? KeyPressMask : KeyReleaseMask,
+               reinterpret_cast<XEvent*>(&event));
+  }
+  XFlush(display);
+}
+
+TEST(GuiSmokeTest, PageIsDrawnAndPlusEnlargesIt) {
+  const std::string viewer = BuiltProgram("plimdisp");
+  ASSERT_TRUE(std::filesystem::exists(viewer)) << viewer;
+  TempDir dir;
+  PageSpec page;
+  page.pageWidth = 300;
+  page.pageHeight = 200;
+  page.lines.push_back(MakeLine("", 30, 20, kLineHeight, kLineWidth, kInk));
+  const std::string path = dir.File("smoke.plim");
+  ASSERT_TRUE(WritePageFile(path, page));
+
+  const std::string displayName = ":" + std::to_string(90 + getpid() % 100);
+  const pid_t server =
+      Spawn({"Xvfb", displayName, "-screen", "0", "1024x768x24", "-nolisten", "tcp"}, {});
+  Display* display = nullptr;
+  for (int attempt = 0; attempt < 100 && display == nullptr; ++attempt) {
+    std::this_thread::sleep_for(100ms);
+    display = XOpenDisplay(displayName.c_str());
+  }
+  ASSERT_NE(display, nullptr) << "the X server did not start";
+
+  const pid_t program = Spawn({viewer, path}, {"DISPLAY=" + displayName, "QT_QPA_PLATFORM=xcb",
+                                               "XDG_CONFIG_HOME=" + dir.File("config")});
+  const std::optional<Box> before = WaitForInkWidth(display, kLineWidth);
+  ASSERT_TRUE(before.has_value()) << "the page was not drawn";
+  EXPECT_EQ(before->Width(), kLineWidth);
+  EXPECT_EQ(before->Height(), kLineHeight);
+
+  const Window frame = FindWindowNamed(display, DefaultRootWindow(display), "PLIMDisp");
+  ASSERT_NE(frame, 0u);
+  PressKey(display, frame, XK_KP_Add);
+  const std::optional<Box> after = WaitForInkWidth(display, kLineWidth * 3 / 2);
+  ASSERT_TRUE(after.has_value());
+  EXPECT_EQ(after->Width(), kLineWidth * 3 / 2);
+  EXPECT_EQ(after->Height(), kLineHeight * 3 / 2);
+
+  Stop(program);
+  XCloseDisplay(display);
+  Stop(server);
+}
+
+}  // namespace
