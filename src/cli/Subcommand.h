@@ -27,3 +27,4 @@ int UsageError(const Subcommand& command, std::string_view problem);
 extern const Subcommand kInfoCommand;
 extern const Subcommand kExportCommand;
 extern const Subcommand kCheckCommand;
+extern const Subcommand kRenderCommand;

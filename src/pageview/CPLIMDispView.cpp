@@ -19,6 +19,8 @@ ON_COMMAND(ID_FILE_PRINT, &CView::OnFilePrint)
 ON_COMMAND(ID_FILE_PRINT_DIRECT, &CView::OnFilePrintDirect)
 ON_COMMAND(ID_FILE_PRINT_PREVIEW, &CView::OnFilePrintPreview)
 ON_COMMAND(ID_FILE_OPEN, &CPLIMDispView::OnFileOpen)
+ON_WM_CHAR()
+ON_WM_KEYDOWN()
 END_MESSAGE_MAP()
 
 CPLIMDispView::CPLIMDispView(CDocument* document, QWidget* parent)

@@ -3,12 +3,14 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "pagefile/PageModel.h"
 #include "pagefile/PageReader.h"
 #include "platform/CFile.h"
 #include "platform/CScrollView.h"
 #include "platform/CString.h"
+#include "platform/CodePage.h"
 
 // The page view: owns one page model, the page file it was loaded from, and the display scale.
 //
@@ -34,6 +36,26 @@ class CPLIMDispView : public CScrollView {
   // The held file, the title and zoom are left alone.
   void AdoptPage(PageHeader header, PageBody body);
 
+  // The drawing pass: every line image ANDed onto the context at `zoom`, each label in blue on
+  // a white cell at its line's scaled top-left corner, then the scroll extent set to the zoomed
+  // page. Only lines and labels that meet the context's clip are built and drawn. A line whose
+  // bitmap cannot be had ends the pass there, and the scroll extent then stays as it was.
+  void OnDraw(CDC* dc) override;
+  // The drawing pass of OnDraw; false when it ended early for want of memory.
+  bool DrawPage(CDC* dc);
+  // Sets the first scroll extent, 100 x 100.
+  void OnInitialUpdate() override;
+  bool OnPreparePrinting(CPrintInfo* info) override;
+  void OnBeginPrinting(CDC* dc, CPrintInfo* info) override;
+  void OnEndPrinting(CDC* dc, CPrintInfo* info) override;
+  // The zoom keys: with lines loaded, each '+' multiplies zoom by 1.5 and each '-' by 0.7
+  // (ZoomStep) and repaints; one call is one step, whatever the repeat count.
+  void OnChar(UINT nChar, UINT nRepCnt, UINT nFlags);
+  void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
+
+  // The code page labels are decoded from when drawn; kDefaultCodePage unless set.
+  void SetLabelCodePage(std::string codePage) { labelCodePage_ = std::move(codePage); }
+
   bool fileOpen() const { return fileOpen_; }
   const CString& fileTitle() const { return fileTitle_; }
   float zoom() const { return zoom_; }
@@ -58,6 +80,7 @@ class CPLIMDispView : public CScrollView {
   bool fileOpen_ = false;
   CString fileTitle_;
   float zoom_ = 1.0f;
+  std::string labelCodePage_{kDefaultCodePage};
   PageHeader header_;
   PageBody page_;  // page extents, lineCount and the line table
 };
