@@ -18,9 +18,7 @@ void CView::keyPressEvent(QKeyEvent* event) {
       repeat, flags);
   bool charBound = false;
   for (const QChar character : event->text()) {
-    if (character.isPrint()) {
-      charBound |= DispatchWindowMessage(WM_CHAR, character.unicode(), repeat, flags);
-    }
+    charBound |= DispatchWindowMessage(WM_CHAR, character.unicode(), repeat, flags);
   }
   if (!keyBound && !charBound) Default();
   currentKey_ = outer;
