@@ -1,5 +1,6 @@
 // plimdisp-cli check FILE... [--json] [--codepage NAME]: loads each page with the viewer's
 // checks and reports what is questionable in it, one finding per line.
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -33,8 +34,6 @@ std::string AsJson(const std::string& path, bool refused, const std::vector<Find
   return out + "]}";
 }
 
-void Print(const std::string& text) { std::fwrite(text.data(), 1, text.size(), stdout); }
-
 int RunCheck(Arguments arguments) {
   ParseOutcome outcome = ParseArguments(kCheckCommand, arguments, kCheckOptions);
   if (const int* exitCode = std::get_if<int>(&outcome)) return *exitCode;
@@ -55,11 +54,11 @@ int RunCheck(Arguments arguments) {
     if (json) {
       pagesJson += (pagesJson.empty() ? "" : ",") + AsJson(path, !page, findings);
     } else {
-      for (const Finding& finding : findings) Print(AsText(path, finding));
+      for (const Finding& finding : findings) PrintOut(AsText(path, finding));
     }
     return page.has_value();
   });
-  if (json) Print("{\"pages\":[" + pagesJson + "]}\n");
+  if (json) PrintOut("{\"pages\":[" + pagesJson + "]}\n");
   return exitCode;
 }
 

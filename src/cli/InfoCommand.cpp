@@ -7,12 +7,11 @@
 #include "cli/PageBatch.h"
 #include "cli/PageInfo.h"
 #include "cli/Subcommand.h"
+#include "cli/TextFormat.h"
 
 namespace {
 
 constexpr OptionSpec kInfoOptions[] = {{"--json"}};
-
-void Print(const std::string& text) { std::fwrite(text.data(), 1, text.size(), stdout); }
 
 int RunInfo(Arguments arguments) {
   ParseOutcome outcome = ParseArguments(kInfoCommand, arguments, kInfoOptions);
@@ -26,10 +25,10 @@ int RunInfo(Arguments arguments) {
     if (!page) return false;
     if (json) {
       // One object per line; in a batch each names its file.
-      Print(PageInfoJson(*page, parsed.codePage, several ? path : std::string()));
+      PrintOut(PageInfoJson(*page, parsed.codePage, several ? path : std::string()));
     } else {
-      if (several) Print(std::string(first ? "" : "\n") + "file: " + path + "\n");
-      Print(PageInfoText(*page, parsed.codePage));
+      if (several) PrintOut(std::string(first ? "" : "\n") + "file: " + path + "\n");
+      PrintOut(PageInfoText(*page, parsed.codePage));
     }
     first = false;
     return true;

@@ -1,5 +1,7 @@
 #include "cli/TextFormat.h"
 
+#include <cstdio>
+
 namespace {
 
 constexpr char kHexDigits[] = "0123456789abcdef";
@@ -49,3 +51,5 @@ std::string JsonQuoted(std::string_view text) {
   out += '"';
   return out;
 }
+
+void PrintOut(std::string_view text) { std::fwrite(text.data(), 1, text.size(), stdout); }

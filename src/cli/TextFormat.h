@@ -10,3 +10,6 @@ std::string HexBytes(const std::uint8_t* bytes, std::size_t size);
 
 // `text` (UTF-8) as a JSON string literal, quotes included; control characters escaped.
 std::string JsonQuoted(std::string_view text);
+
+// Writes `text` to stdout as it stands (it may hold 0 bytes).
+void PrintOut(std::string_view text);
