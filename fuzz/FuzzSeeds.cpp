@@ -1,0 +1,176 @@
+// plimdisp-fuzz-seeds SAMPLES_DIR LOAD_CORPUS DRAW_CORPUS
+// Writes the seed inputs of the fuzz targets: every sample page cut down to a few small lines
+// (so the fuzzer mutates real headers, labels and positions within a short input), and a set
+// of hand-made edge pages. The draw corpus holds each seed behind several zoom and viewport
+// choices.
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <limits>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "fuzz/FuzzBodies.h"
+#include "pagefile/MemorySource.h"
+#include "pagewriter/PageWriter.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::int32_t kSeedLines = 3;
+constexpr std::int32_t kSeedSide = 12;       // pixels per side of a cut-down line image
+constexpr std::int32_t kSeedLabelCodes = 6;  // character codes kept of a label
+constexpr std::int32_t kInt32Max = std::numeric_limits<std::int32_t>::max();
+
+std::string Text(const std::uint8_t* bytes, std::size_t size) {
+  return {reinterpret_cast<const char*>(bytes), size};
+}
+
+// The sample at `path` with at most kSeedLines lines of at most kSeedSide x kSeedSide pixels.
+bool CutDownSample(const fs::path& path, PageSpec& spec) {
+  std::ifstream in(path, std::ios::binary);
+  const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  MemorySource source(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
+  PageHeader header;
+  auto body = std::make_unique<PageBody>();
+  if (ReadPageHeader(source, header) || ReadPageBody(source, header.codeLength, *body)) {
+    return false;
+  }
+  spec.headerTag8 = Text(header.headerTag8.data(), header.headerTag8.size());
+  spec.headerNote = Text(header.headerNote.data(), header.headerNote.size());
+  spec.headerTag20 = Text(header.headerTag20.data(), header.headerTag20.size());
+  spec.codeLength = header.codeLength;
+  spec.headerWord = header.headerWord;
+  spec.pageWidth = body->pageWidth;
+  spec.pageHeight = body->pageHeight;
+  for (std::int32_t i = 0; i < std::min(body->UsedLines(), kSeedLines); ++i) {
+    const PageLine& line = body->lines[static_cast<std::size_t>(i)];
+    LineSpec cut;
+    cut.charCount = std::min(line.charCount, kSeedLabelCodes);
+    cut.label =
+        Text(line.label.data(), static_cast<std::size_t>(cut.charCount) *
+                                    static_cast<std::size_t>(std::max<int>(spec.codeLength, 0)));
+    cut.top = line.top;
+    cut.left = line.left;
+    cut.height = std::min(line.height, kSeedSide);
+    cut.width = std::min(line.width, kSeedSide);
+    for (std::int32_t row = 0; row < cut.height; ++row) {
+      cut.pixels += Text(line.pixels.data() + std::int64_t{row} * line.width,
+                         static_cast<std::size_t>(cut.width));
+    }
+    spec.lines.push_back(std::move(cut));
+  }
+  return true;
+}
+
+std::vector<std::pair<std::string, PageSpec>> EdgePages() {
+  std::vector<std::pair<std::string, PageSpec>> pages;
+  auto add = [&pages](std::string name, PageSpec spec) {
+    pages.emplace_back(std::move(name), std::move(spec));
+  };
+  PageSpec page;
+  page.pageWidth = 64;
+  page.pageHeight = 48;
+  add("no-lines", page);
+
+  PageSpec negative = page;
+  negative.lineCount = -1;
+  add("negative-line-count", negative);
+
+  PageSpec overlap = page;
+  overlap.headerNote = "note";
+  overlap.lines = {MakeLine("ab", 2, 3, 5, 7, 0x80), MakeLine("c", 4, 5, 6, 6, 0x7F),
+                   MakeLine("", 0, 0, 0, 9), MakeLine("d", 1, 1, 3, 0)};
+  add("overlapping-and-empty-lines", overlap);
+
+  PageSpec wide = page;
+  wide.codeLength = 2;
+  wide.lines = {MakeLine(std::string("\xD2\x00\xC3\xE6", 4), 10, 10, 2, 5, 0x20)};
+  wide.lines[0].charCount = 2;
+  add("two-byte-codes-with-zero", wide);
+
+  PageSpec far = page;
+  far.lines = {MakeLine("x", -5, -7, 3, 4), MakeLine("y", kInt32Max - 2, kInt32Max - 3, 2, 2),
+               MakeLine("z", std::numeric_limits<std::int32_t>::min(), 0, 1, 1)};
+  add("lines-at-the-int32-ends", far);
+
+  PageSpec full = page;
+  for (std::int32_t i = 0; i < 100; ++i) full.lines.push_back(MakeLine("L", i % 40, i, 1, 1));
+  add("hundred-lines", full);
+  return pages;
+}
+
+// Zoom and viewport choices put in front of every draw seed: 1.0, one "+", one "-", far in,
+// far out, and a viewport scrolled away from the origin.
+struct DrawChoice {
+  const char* name;
+  float zoom;
+  std::uint16_t width, height;
+  std::int32_t originX, originY;
+};
+constexpr DrawChoice kDrawChoices[] = {
+    {"z1", 1.0f, 64, 64, 0, 0},          {"zplus", 1.5f, 100, 80, 0, 0},
+    {"zminus", 0.7f, 64, 64, 0, 0},      {"zfar-in", 1.0e6f, 32, 32, 100, 100},
+    {"zfar-out", 1.0e-6f, 16, 16, 0, 0}, {"scrolled", 2.25f, 40, 30, 7, 11},
+};
+
+std::string DrawParameters(const DrawChoice& choice) {
+  std::string bytes(kDrawParameterBytes, '\0');
+  char* out = bytes.data();
+  for (auto [field, size] : {std::pair<const void*, std::size_t>{&choice.zoom, 4},
+                             {&choice.width, 2},
+                             {&choice.height, 2},
+                             {&choice.originX, 4},
+                             {&choice.originY, 4}}) {
+    std::memcpy(out, field, size);
+    out += size;
+  }
+  return bytes;
+}
+
+bool WriteFile(const fs::path& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out << bytes;
+  return static_cast<bool>(out);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 4) {
+    std::cerr << "usage: plimdisp-fuzz-seeds SAMPLES_DIR LOAD_CORPUS DRAW_CORPUS\n";
+    return 2;
+  }
+  std::vector<std::pair<std::string, PageSpec>> seeds = EdgePages();
+  std::error_code error;
+  for (const fs::directory_entry& entry : fs::directory_iterator(argv[1], error)) {
+    PageSpec spec;
+    if (entry.path().extension() == ".plim" && CutDownSample(entry.path(), spec)) {
+      seeds.emplace_back("sample-" + entry.path().stem().string(), std::move(spec));
+    }
+  }
+  const fs::path loadDir = argv[2], drawDir = argv[3];
+  fs::create_directories(loadDir);
+  fs::create_directories(drawDir);
+  bool written = true;
+  for (const auto& [name, spec] : seeds) {
+    const std::string page = WritePage(spec);
+    written &= WriteFile(loadDir / (name + ".plim"), page);
+    for (const DrawChoice& choice : kDrawChoices) {
+      written &= WriteFile(drawDir / (name + "-" + choice.name), DrawParameters(choice) + page);
+    }
+  }
+  if (!written) {
+    std::cerr << "plimdisp-fuzz-seeds: cannot write the seeds\n";
+    return 1;
+  }
+  std::cout << seeds.size() << " seed pages\n";
+  return 0;
+}
