@@ -59,7 +59,10 @@ void Stop(pid_t pid) {
   }
 }
 
-// The bounding box of the pixels of the ink grey on the whole screen, if any.
+// The bounding box of the rows and columns that hold at least kMinRun pixels of the ink grey,
+// so that stray pixels of that grey elsewhere (smoothed text) do not count.
+constexpr int kMinRun = 10;
+
 std::optional<Box> InkBox(Display* display) {
   const Window root = DefaultRootWindow(display);
   XWindowAttributes attributes;
@@ -67,19 +70,29 @@ std::optional<Box> InkBox(Display* display) {
   XImage* image =
       XGetImage(display, root, 0, 0, attributes.width, attributes.height, AllPlanes, ZPixmap);
   if (image == nullptr) return std::nullopt;
-  std::optional<Box> box;
+  std::vector<int> perRow(attributes.height), perColumn(attributes.width);
   const unsigned long ink = (kInk << 16) | (kInk << 8) | kInk;
   for (int y = 0; y < attributes.height; ++y) {
     for (int x = 0; x < attributes.width; ++x) {
       if ((XGetPixel(image, x, y) & 0xFFFFFF) != ink) continue;
-      if (!box) box = Box{x, y, x, y};
-      box->left = std::min(box->left, x);
-      box->right = std::max(box->right, x);
-      box->top = std::min(box->top, y);
-      box->bottom = std::max(box->bottom, y);
+      ++perRow[y];
+      ++perColumn[x];
     }
   }
   XDestroyImage(image);
+  std::optional<Box> box;
+  auto span = [](const std::vector<int>& counts, int& first, int& last) {
+    for (int i = 0; i < static_cast<int>(counts.size()); ++i) {
+      if (counts[i] < kMinRun) continue;
+      if (first > last) first = i;
+      last = i;
+    }
+    return first <= last;
+  };
+  Box found{1, 1, 0, 0};
+  if (span(perColumn, found.left, found.right) && span(perRow, found.top, found.bottom)) {
+    box = found;
+  }
   return box;
 }
 
