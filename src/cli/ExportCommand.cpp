@@ -3,16 +3,15 @@
 // `info --json` report.
 #include <cstdio>
 #include <filesystem>
-#include <map>
 #include <string>
 #include <system_error>
 #include <vector>
 
 #include "cli/CommandLine.h"
-#include "cli/GreyPng.h"
 #include "cli/OutputFile.h"
 #include "cli/PageBatch.h"
 #include "cli/PageInfo.h"
+#include "cli/PngEncoder.h"
 #include "cli/Subcommand.h"
 
 namespace {
@@ -65,10 +64,8 @@ class Exporter {
     const std::optional<CliPage> page = LoadPageOrReport(path, several);
     if (!page) return false;
     const std::string title = fs::path(path).stem().string();
-    // Two pages of one title would write the same files; the second must not replace the first.
-    const auto [earlier, isNew] = titles_.emplace(title, path);
-    if (!isNew) {
-      return Refuse(path, "not exported: its title '" + title + "' is that of " + earlier->second +
+    if (const std::optional<std::string> earlier = titles_.Claim(title, path)) {
+      return Refuse(path, "not exported: its title '" + title + "' is that of " + *earlier +
                               ", exported before");
     }
     const std::vector<PlannedFile> files = PlanFiles(*page, folder_, title, codePage_);
@@ -100,7 +97,7 @@ class Exporter {
   fs::path folder_;
   std::string codePage_;
   bool force_;
-  std::map<std::string, std::string> titles_;  // title -> the page exported under it
+  OutputTitles titles_;
 };
 
 int RunExport(Arguments arguments) {

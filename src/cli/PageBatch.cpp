@@ -52,6 +52,12 @@ PageInputs ExpandPageInputs(const std::vector<std::string>& arguments) {
   return inputs;
 }
 
+std::optional<std::string> OutputTitles::Claim(const std::string& title, const std::string& path) {
+  const auto [owner, claimed] = owners_.emplace(title, path);
+  if (claimed) return std::nullopt;
+  return owner->second;
+}
+
 void ProgressLine::Show(std::size_t done, std::size_t total, const std::string& file) {
   if (!enabled_) return;
   // Carriage return, then erase to the end of the line, so a shorter text leaves no tail.

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstdio>
 #include <functional>
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +17,17 @@ struct PageInputs {
   std::vector<std::string> emptyFolders;
 };
 PageInputs ExpandPageInputs(const std::vector<std::string>& arguments);
+
+// The titles that pages have given to output files in one run. Two pages of one title would
+// write the same files, so the second is refused instead of replacing the first one's output.
+class OutputTitles {
+ public:
+  // Claims `title` for the page at `path`; returns the page that holds it already, if any.
+  std::optional<std::string> Claim(const std::string& title, const std::string& path);
+
+ private:
+  std::map<std::string, std::string> owners_;
+};
 
 // "[done/total] file" on one terminal line, redrawn in place and wiped before anything else is
 // printed. Disabled, it prints nothing.

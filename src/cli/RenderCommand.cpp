@@ -1,14 +1,12 @@
-// plimdisp-cli render FILE -o OUT.png [--keys KEYS] [--codepage NAME]: the page as the viewer
+// plimdisp-cli render FILE... -o OUT [--keys KEYS] [--codepage NAME]: each page as the viewer
 // draws it, through the page view's own drawing pass, written as an RGB PNG of the view's
-// scroll extent.
+// scroll extent. One page file goes to OUT itself; several, or a folder, go to OUT/<title>.png.
 #include <QApplication>
-#include <QBuffer>
-#include <QByteArray>
 #include <QImage>
-#include <QImageWriter>
 #include <QString>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <utility>
@@ -16,6 +14,8 @@
 #include "cli/CliPage.h"
 #include "cli/CommandLine.h"
 #include "cli/OutputFile.h"
+#include "cli/PageBatch.h"
+#include "cli/PngEncoder.h"
 #include "cli/Subcommand.h"
 #include "pageview/CPLIMDispView.h"
 #include "platform/CDC.h"
@@ -27,9 +27,10 @@ namespace {
 constexpr OptionSpec kRenderOptions[] = {{"-o", true}, {"--keys", true}};
 constexpr std::int64_t kMaxRenderPixels = 100'000'000;
 
-int Fail(const std::string& problem) {
-  std::fprintf(stderr, "plimdisp-cli render: %s\n", problem.c_str());
-  return kExitCannotOpen;
+// Reports a page that cannot be rendered, named by its file in a batch; returns false.
+bool Fail(const std::string& path, bool several, const std::string& problem) {
+  std::fprintf(stderr, "%s: %s\n", several ? path.c_str() : "plimdisp-cli render", problem.c_str());
+  return false;
 }
 
 // The page view is a widget, so a widget application must exist; without a platform chosen by
@@ -46,26 +47,15 @@ std::optional<std::string> EncodeRgbPng(const Canvas& canvas) {
   // RGB32 has no alpha channel, so the PNG is written as 8-bit RGB.
   const QImage image(const_cast<Canvas&>(canvas).bytes(), canvas.width(), canvas.height(),
                      static_cast<qsizetype>(canvas.strideBytes()), QImage::Format_RGB32);
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  QImageWriter writer(&buffer, "png");
-  if (!writer.write(image)) return std::nullopt;
-  return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+  return EncodePng(image);
 }
 
-int RunRender(Arguments arguments) {
-  ParseOutcome outcome = ParseArguments(kRenderCommand, arguments, kRenderOptions);
-  if (const int* exitCode = std::get_if<int>(&outcome)) return *exitCode;
-  const ParsedArguments& parsed = std::get<ParsedArguments>(outcome);
-  if (parsed.inputs.size() != 1) return UsageError(kRenderCommand, "give exactly one FILE");
-  if (!parsed.Has("-o")) return UsageError(kRenderCommand, "-o OUT.png is missing");
-  const std::string output = parsed.Value("-o");
+// Draws the page at `path` into the PNG file `output`; false, with a report, on failure.
+bool RenderPage(const std::string& path, const std::string& output, const ParsedArguments& parsed,
+                bool several) {
+  std::optional<CliPage> page = LoadPageOrReport(path, several);
+  if (!page) return false;
 
-  std::optional<CliPage> page = LoadPageOrReport(parsed.inputs.front());
-  if (!page) return kExitCannotOpen;
-
-  const std::unique_ptr<QApplication> application = MakeApplication();
   CDocument document;
   CPLIMDispView view(&document);
   view.SetLabelCodePage(parsed.codePage);
@@ -80,31 +70,66 @@ int RunRender(Arguments arguments) {
   view.OnDraw(&scratchDc);
   const CSize extent = view.GetTotalSize();
   if (extent.cx <= 0 || extent.cy <= 0) {
-    return Fail("the page at this zoom has no area (" + std::to_string(extent.cx) + " x " +
-                std::to_string(extent.cy) + " pixels); nothing to write");
+    return Fail(path, several,
+                "the page at this zoom has no area (" + std::to_string(extent.cx) + " x " +
+                    std::to_string(extent.cy) + " pixels); nothing to write");
   }
   if (std::int64_t{extent.cx} * extent.cy > kMaxRenderPixels) {
-    return Fail("the page at this zoom is " + std::to_string(extent.cx) + " x " +
-                std::to_string(extent.cy) + " pixels, more than the 100 megapixels written");
+    return Fail(path, several,
+                "the page at this zoom is " + std::to_string(extent.cx) + " x " +
+                    std::to_string(extent.cy) + " pixels, more than the 100 megapixels written");
   }
 
   Canvas canvas;
   if (const CanvasError error = canvas.Allocate(extent.cx, extent.cy);
       error != CanvasError::kNone) {
-    return Fail(std::string("cannot make the picture: ") + CanvasErrorMessage(error));
+    return Fail(path, several,
+                std::string("cannot make the picture: ") + CanvasErrorMessage(error));
   }
   canvas.FillWhite();
   CDC dc(canvas);
-  if (!view.DrawPage(&dc)) return Fail("not enough memory to draw every line");
+  if (!view.DrawPage(&dc)) return Fail(path, several, "not enough memory to draw every line");
   const std::optional<std::string> png = EncodeRgbPng(canvas);
-  if (!png) return Fail("cannot encode the picture as PNG");
-  if (!WriteFileReplacing(output, *png)) return Fail("cannot write " + output);
-  return kExitOk;
+  if (!png) return Fail(path, several, "cannot encode the picture as PNG");
+  if (!WriteFileReplacing(output, *png)) return Fail(path, several, "cannot write " + output);
+  return true;
+}
+
+int RunRender(Arguments arguments) {
+  ParseOutcome outcome = ParseArguments(kRenderCommand, arguments, kRenderOptions);
+  if (const int* exitCode = std::get_if<int>(&outcome)) return *exitCode;
+  const ParsedArguments& parsed = std::get<ParsedArguments>(outcome);
+  if (!parsed.Has("-o")) return UsageError(kRenderCommand, "-o OUT is missing");
+  const std::filesystem::path output = parsed.Value("-o");
+  std::error_code error;
+  const bool toFolder =
+      parsed.inputs.size() > 1 || std::filesystem::is_directory(parsed.inputs.front(), error);
+  if (toFolder) {
+    std::filesystem::create_directories(output, error);
+    if (!std::filesystem::is_directory(output, error)) {
+      std::fprintf(stderr, "plimdisp-cli render: cannot make the folder %s\n", output.c_str());
+      return kExitCannotOpen;
+    }
+  }
+
+  const std::unique_ptr<QApplication> application = MakeApplication();
+  OutputTitles titles;
+  return ForEachPage(parsed.inputs, [&](const std::string& path, bool several) {
+    if (!toFolder) return RenderPage(path, output.string(), parsed, several);
+    const std::string title = std::filesystem::path(path).stem().string();
+    if (const std::optional<std::string> earlier = titles.Claim(title, path)) {
+      return Fail(
+          path, several,
+          "not rendered: its title '" + title + "' is that of " + *earlier + ", rendered before");
+    }
+    return RenderPage(path, (output / (title + ".png")).string(), parsed, several);
+  });
 }
 
 }  // namespace
 
 const Subcommand kRenderCommand{
-    "render", "render FILE -o OUT.png [--keys KEYS] [--codepage NAME]",
-    "Draw the page as the viewer does, after the zoom keys in KEYS ('+', '-'), into an RGB PNG.",
+    "render", "render FILE... -o OUT [--keys KEYS] [--codepage NAME]",
+    "Draw pages as the viewer does, after the zoom keys in KEYS ('+', '-'), into RGB PNGs: "
+    "OUT for one file, OUT/<title>.png for several or a folder.",
     RunRender};

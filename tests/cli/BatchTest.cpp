@@ -5,6 +5,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QImage>
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -17,10 +19,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// A page of `width` x 10 with one line, so that it is drawn at its own size.
 PageSpec PageOfWidth(std::int32_t width) {
   PageSpec page;
   page.pageWidth = width;
   page.pageHeight = 10;
+  page.lines = {MakeLine("x", 0, 0, 1, 1)};
   return page;
 }
 
@@ -79,7 +83,7 @@ TEST(CliBatch, TextInfoNamesEachPageOnlyInABatch) {
   ASSERT_TRUE(WritePageFile(one, PageOfWidth(1)));
   ASSERT_TRUE(WritePageFile(two, PageOfWidth(2)));
   const std::string single = Cli({"info", one}).out;
-  EXPECT_EQ(single.rfind("headerSize: 36\n", 0), 0u);
+  EXPECT_EQ(single.rfind("headerSize: 36\n", 0), 0u) << single;
   const ProgramResult both = Cli({"info", one, two});
   EXPECT_EQ(both.exitCode, 0);
   EXPECT_EQ(both.out,
@@ -111,7 +115,7 @@ TEST(CliBatch, EverySubcommandHasHelpAndTheCodePageOption) {
   TempDir dir;
   const std::string path = dir.File("p.plim");
   ASSERT_TRUE(WritePageFile(path, PageOfWidth(1)));
-  for (const std::string command : {"info", "export", "check"}) {
+  for (const std::string command : {"info", "export", "check", "render"}) {
     SCOPED_TRACE(command);
     const ProgramResult help = Cli({command, "--help"});
     EXPECT_EQ(help.exitCode, 0);
@@ -122,6 +126,31 @@ TEST(CliBatch, EverySubcommandHasHelpAndTheCodePageOption) {
     EXPECT_NE(unknown.err.find("unknown code page bogus"), std::string::npos) << unknown.err;
     EXPECT_EQ(Cli({command, "--codepage"}).exitCode, 2);
   }
+}
+
+TEST(CliBatch, RenderWritesOnePictureForEachPageOfAFolder) {
+  TempDir dir;
+  const fs::path folder = dir.path() / "pages";
+  fs::create_directory(folder);
+  ASSERT_TRUE(WritePageFile((folder / "a.plim").string(), PageOfWidth(4)));
+  ASSERT_TRUE(WritePageFile((folder / "c.plim").string(), PageOfWidth(6)));
+  std::ofstream(folder / "b.plim") << "bad";
+  const std::string elsewhere = dir.File("a.plim");  // same title as a page in the folder
+  ASSERT_TRUE(WritePageFile(elsewhere, PageOfWidth(5)));
+  const fs::path out = dir.path() / "out";
+
+  const ProgramResult result = Cli({"render", folder.string(), elsewhere, "-o", out.string()});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_NE(result.err.find((folder / "b.plim").string() + ": Cannot open the PLIM file: "),
+            std::string::npos)
+      << result.err;
+  EXPECT_NE(result.err.find(elsewhere + ": not rendered: its title 'a' is that of " +
+                            (folder / "a.plim").string()),
+            std::string::npos)
+      << result.err;
+  EXPECT_EQ(QImage(QString::fromStdString((out / "a.png").string())).width(), 4);
+  EXPECT_EQ(QImage(QString::fromStdString((out / "c.png").string())).width(), 6);
+  EXPECT_FALSE(fs::exists(out / "b.png"));
 }
 
 }  // namespace

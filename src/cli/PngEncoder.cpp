@@ -1,10 +1,18 @@
-#include "cli/GreyPng.h"
+#include "cli/PngEncoder.h"
 
 #include <QBuffer>
 #include <QByteArray>
-#include <QImage>
 #include <QImageWriter>
 #include <cstring>
+
+std::optional<std::string> EncodePng(const QImage& image) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  QImageWriter writer(&buffer, "png");
+  if (image.isNull() || !writer.write(image)) return std::nullopt;
+  return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
 
 std::optional<std::string> EncodeGreyPng(const std::uint8_t* pixels, std::int32_t width,
                                          std::int32_t height) {
@@ -15,10 +23,5 @@ std::optional<std::string> EncodeGreyPng(const std::uint8_t* pixels, std::int32_
   for (std::int32_t row = 0; row < height; ++row) {
     std::memcpy(image.scanLine(row), pixels + static_cast<std::size_t>(row) * rowBytes, rowBytes);
   }
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  QImageWriter writer(&buffer, "png");
-  if (!writer.write(image)) return std::nullopt;
-  return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+  return EncodePng(image);
 }
