@@ -1,0 +1,262 @@
+// The page view's drawing pass, zoom keys and scroll extent, drawn on plain canvases.
+#include <cstring>
+
+#include "pageview/DrawingSupport.h"
+#include "platform/Scale.h"
+#include "raster/LineBitmap.h"
+
+namespace {
+
+TEST_F(DrawingTest, ZoomKeysRoundEachStepToSinglePrecision) {
+  const struct {
+    const char* keys;
+    float zoom;
+  } cases[] = {
+      {"", 1.0f},
+      {"+", 1.5f},
+      {"-", 0.699999988f},
+      {"++", 2.25f},
+      {"+-", 1.0499999523f},
+      {"-+", 1.0499999523f},
+      {"++-", 1.5750000477f},
+      {"-++", 1.5749999285f},
+      {"a=*_ +", 1.5f},  // other characters change nothing
+  };
+  for (const auto& c : cases) {
+    CPLIMDispView fresh(&document);
+    fresh.AdoptPage(PageHeader{}, [] {
+      PageBody body;
+      body.lineCount = 1;
+      return body;
+    }());
+    for (const char* key = c.keys; *key != 0; ++key) fresh.OnChar(*key, 1, 0);
+    EXPECT_EQ(fresh.zoom(), c.zoom) << c.keys;
+  }
+  EXPECT_NE(1.5749999285f, 1.5750000477f);
+}
+
+TEST_F(DrawingTest, ScrollExtentIsTheZoomedPageWithTenthSteps) {
+  const struct {
+    const char* keys;
+    CSize total, page, line;
+  } cases[] = {
+      {"", {1000, 800}, {100, 80}, {10, 8}},
+      {"+", {1500, 1200}, {150, 120}, {15, 12}},
+      {"-", {700, 560}, {70, 56}, {7, 5}},
+  };
+  for (const auto& c : cases) {
+    CPLIMDispView fresh(&document);
+    fresh.OnInitialUpdate();
+    PageBody body;
+    body.pageWidth = 1000;
+    body.pageHeight = 800;
+    body.lineCount = 1;
+    fresh.AdoptPage(PageHeader{}, std::move(body));
+    for (const char* key = c.keys; *key != 0; ++key) fresh.OnChar(*key, 1, 0);
+    EXPECT_EQ(fresh.GetTotalSize(), (CSize{100, 100})) << "a zoom key alone changes no extent";
+    Page page(8, 8);
+    CDC dc(page.canvas);
+    fresh.OnDraw(&dc);
+    EXPECT_EQ(fresh.GetTotalSize(), c.total) << c.keys;
+    EXPECT_EQ(fresh.GetPageSize(), c.page) << c.keys;
+    EXPECT_EQ(fresh.GetLineSize(), c.line) << c.keys;
+  }
+}
+
+TEST_F(DrawingTest, PagesWithoutLinesDrawNothingAndIgnoreTheKeys) {
+  // Nothing loaded: the first extent stays and the keys do nothing.
+  Page page(40, 40);
+  EXPECT_TRUE(Draw(page));
+  Keys("+-+");
+  EXPECT_EQ(view.zoom(), 1.0f);
+  EXPECT_EQ(view.GetTotalSize(), (CSize{100, 100}));
+
+  // A page drawn, then one with lineCount 0 loaded: blank, the old extent stays, no zoom.
+  Install(300, 200, {});
+  view.AdoptPage(PageHeader{}, [] {
+    PageBody body;
+    body.pageWidth = 300;
+    body.pageHeight = 200;
+    body.lineCount = 1;
+    return body;
+  }());
+  Keys("+");
+  EXPECT_TRUE(Draw(page));
+  EXPECT_EQ(view.GetTotalSize(), (CSize{450, 300}));
+  std::vector<PageLine> lines;
+  lines.push_back(SolidLine(0, 0, 40, 40, 0));
+  Install(50, 50, std::move(lines), 0);
+  Keys("+-");
+  EXPECT_EQ(view.zoom(), 1.5f);
+  EXPECT_TRUE(Draw(page));
+  EXPECT_EQ(view.GetTotalSize(), (CSize{450, 300}));
+  EXPECT_EQ(page.At(5, 5), kWhite);
+
+  // A negative lineCount draws no line but sets the extent, and the keys work.
+  lines.clear();
+  lines.push_back(SolidLine(0, 0, 40, 40, 0));
+  Install(100, 60, std::move(lines), -3);
+  Keys("+");
+  EXPECT_EQ(view.zoom(), 2.25f);
+  EXPECT_TRUE(Draw(page));
+  EXPECT_EQ(view.GetTotalSize(), (CSize{225, 135}));
+  EXPECT_EQ(page.At(5, 5), kWhite);
+}
+
+TEST_F(DrawingTest, LinesAreAndedUprightAndClippedToThePage) {
+  std::vector<PageLine> lines;
+  // Rows of grey 0x80 over columns of 0x7F: the AND is black where they overlap.
+  lines.push_back(SolidLine(10, 10, 6, 4, 0x80));
+  lines.push_back(SolidLine(13, 12, 6, 4, 0x7F));
+  // A black first row stays on top; grey 255 leaves the page white.
+  lines.push_back(Line(30, 5, 3, 4, [](int row, int) { return row == 0 ? 0 : 255; }));
+  // Partly off the page to the top left, and past the bottom right of a 40 x 30 canvas.
+  lines.push_back(SolidLine(-2, -3, 4, 5, 0x20));
+  lines.push_back(SolidLine(38, 28, 9, 9, 0x30));
+  // Images of no size draw nothing.
+  lines.push_back(SolidLine(20, 20, 0, 5, 0));
+  lines.push_back(SolidLine(22, 20, 5, 0, 0));
+  Install(40, 30, std::move(lines));
+  Page page(40, 30);
+  ASSERT_TRUE(Draw(page));
+
+  const struct {
+    int x, y;
+    std::uint32_t colour;
+  } expected[] = {
+      {10, 10, 0x808080}, {15, 11, 0x808080}, {13, 12, 0x000000}, {15, 13, 0x000000},
+      {16, 12, 0x7F7F7F}, {18, 15, 0x7F7F7F}, {16, 16, kWhite},   {9, 10, kWhite},
+      {30, 5, kBlack},    {32, 5, kBlack},    {30, 6, kWhite},    {32, 8, kWhite},
+      {0, 0, 0x202020},   {1, 1, 0x202020},   {2, 0, kWhite},     {0, 2, kWhite},
+      {38, 28, 0x303030}, {39, 29, 0x303030}, {20, 20, kWhite},   {22, 20, kWhite},
+  };
+  for (const auto& e : expected) {
+    EXPECT_EQ(page.At(e.x, e.y), e.colour) << "at " << e.x << "," << e.y;
+  }
+}
+
+TEST_F(DrawingTest, LabelIsBlueOnAWhiteCellAtTheScaledCornerAndLaterLinesAndOverIt) {
+  std::vector<PageLine> lines;
+  lines.push_back(SolidLine(10, 20, 60, 30, 0, "ab"));
+  lines.push_back(SolidLine(12, 0, 2, 60, 0x40));  // columns 18..20 scaled, after the label
+  lines.push_back(SolidLine(60, 60, 20, 20, 0));   // an empty label draws no cell
+  Install(200, 200, std::move(lines));
+  Keys("+");
+  Page page(200, 200);
+  ASSERT_TRUE(Draw(page));
+
+  // The cell starts at (15, 30); its width is where row 30 turns black again.
+  int cellWidth = 0;
+  while (page.At(15 + cellWidth, 30) != kBlack && cellWidth < 90) ++cellWidth;
+  ASSERT_GT(cellWidth, 6);
+  ASSERT_LE(cellWidth, 40);
+  bool glyph = false;
+  bool greyOverCell = false;
+  for (int y = 30; y < 46; ++y) {
+    for (int x = 15; x < 15 + cellWidth; ++x) {
+      const std::uint32_t c = page.At(x, y);
+      const std::uint32_t red = c >> 16, green = (c >> 8) & 0xFF, blue = c & 0xFF;
+      const bool underLaterLine = x >= 18 && x < 21;
+      EXPECT_EQ(blue, underLaterLine ? 0x40u : 0xFFu) << x << "," << y;
+      EXPECT_EQ(red, green) << x << "," << y;
+      glyph |= !underLaterLine && red < 0x80;
+      greyOverCell |= underLaterLine && c == 0x404040;
+    }
+    EXPECT_EQ(page.At(14, y), kWhite) << "left of the image";
+  }
+  EXPECT_TRUE(glyph) << "some glyph pixel is blue";
+  EXPECT_TRUE(greyOverCell) << "a later line shows plain grey over the white cell";
+  EXPECT_EQ(page.At(15, 46), kBlack) << "the image below the 16-pixel cell";
+  EXPECT_EQ(page.At(15 + cellWidth, 45), kBlack) << "the image beside the cell";
+  for (int y = 90; y < 120; ++y) {
+    for (int x = 90; x < 120; ++x) ASSERT_EQ(page.At(x, y), kBlack) << x << "," << y;
+  }
+}
+
+TEST_F(DrawingTest, ThinDarkRowSurvivesTwoZoomOutSteps) {
+  std::vector<PageLine> lines;
+  lines.push_back(Line(0, 0, 20, 20, [](int row, int) { return row == 10 ? 0 : 255; }));
+  Install(20, 20, std::move(lines));
+  Keys("--");
+  Page page(20, 20);
+  ASSERT_TRUE(Draw(page));
+  const std::int32_t size = ScaleToDevice(20, view.zoom());
+  int blackRows = 0;
+  for (int y = 0; y < size; ++y) {
+    int black = 0;
+    for (int x = 0; x < size; ++x) black += page.At(x, y) == kBlack;
+    EXPECT_TRUE(black == 0 || black == size) << y;
+    blackRows += black == size;
+  }
+  EXPECT_EQ(blackRows, 1);
+}
+
+int g_allocations = 0;
+int g_failAt = 0;
+
+// Fails the g_failAt-th bitmap allocation.
+bool FailNthAllocation(std::size_t size, ByteBuffer& out) {
+  return ++g_allocations != g_failAt && ByteBuffer::Allocate(size, out);
+}
+
+TEST_F(DrawingTest, FailedBitmapAllocationEndsThePassAndTheNextPassDrawsAll) {
+  std::vector<PageLine> lines;
+  for (int i = 0; i < 3; ++i) lines.push_back(SolidLine(0, i * 10, 10, 5, 0));
+  Install(300, 200, std::move(lines));
+  Page page(30, 40);
+  g_allocations = 0;
+  g_failAt = 2;
+  const LineBufferAllocator previous = SetLineBufferAllocator(&FailNthAllocation);
+  EXPECT_FALSE(Draw(page));
+  SetLineBufferAllocator(previous);
+  EXPECT_EQ(page.At(0, 0), kBlack) << "the line before stays";
+  EXPECT_EQ(page.At(0, 10), kWhite);
+  EXPECT_EQ(page.At(0, 20), kWhite);
+  EXPECT_EQ(view.GetTotalSize(), (CSize{100, 100})) << "the extent is not updated";
+
+  EXPECT_TRUE(Draw(page));
+  EXPECT_EQ(page.At(0, 10), kBlack);
+  EXPECT_EQ(page.At(0, 20), kBlack);
+  EXPECT_EQ(view.GetTotalSize(), (CSize{300, 200}));
+}
+
+TEST_F(DrawingTest, TenThousandZoomKeysWithPassesBetweenLeaveTheKeysWorking) {
+  const struct {
+    const char* name;
+    char (*key)(int press);
+  } sequences[] = {
+      {"alternating", [](int press) { return press % 2 == 0 ? '+' : '-'; }},
+      {"all plus", [](int) { return '+'; }},
+      {"all minus", [](int) { return '-'; }},
+  };
+  for (const auto& sequence : sequences) {
+    CPLIMDispView fresh(&document);
+    std::vector<PageLine> lines;
+    lines.push_back(SolidLine(-5, 3, 50, 40, 0x10, "x"));
+    lines.push_back(SolidLine(2000, 1000, 30, 30, 0x20));
+    PageBody body;
+    body.pageWidth = 3000;
+    body.pageHeight = 2000;
+    body.lineCount = 2;
+    body.lines[0] = std::move(lines[0]);
+    body.lines[1] = std::move(lines[1]);
+    fresh.AdoptPage(PageHeader{}, std::move(body));
+    Page page(64, 48, 10, 10);
+    for (int press = 0; press < 10000; ++press) {
+      fresh.OnChar(static_cast<unsigned char>(sequence.key(press)), 1, 0);
+      if (press % 50 == 0) {
+        CDC dc(page.canvas);
+        dc.SetWindowOrg(page.originX, page.originY);
+        ASSERT_TRUE(fresh.DrawPage(&dc)) << sequence.name << " press " << press;
+      }
+    }
+    const CSize extent = fresh.GetTotalSize();
+    EXPECT_GE(extent.cx, 0) << sequence.name;
+    EXPECT_GE(extent.cy, 0) << sequence.name;
+    const float before = fresh.zoom();
+    fresh.OnChar('-', 1, 0);
+    EXPECT_EQ(fresh.zoom(), ZoomStep(before, '-')) << sequence.name;
+  }
+}
+
+}  // namespace
