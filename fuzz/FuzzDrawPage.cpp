@@ -1,22 +1,31 @@
-// Load a page, then draw every line at a zoom and onto a viewport taken from the
-// input. The clipped drawing must terminate, stay inside its buffers and leave exactly the
-// picture that a full build of every line bitmap leaves.
+// Load a page into a page view, press the zoom keys the input asks for, and draw a viewport the
+// input places. Every pass must terminate and stay inside its buffers, and clipping must not
+// change the picture:
+// - the view's pass drawn in two clipped halves leaves what one unclipped pass leaves;
+// - each line drawn through its clipped, partly built bitmap leaves what its fully built
+//   bitmap leaves.
 //
-// Input: float zoom (4 bytes, any bit pattern), viewport width and height (2 bytes each, taken
-// modulo kMaxViewportSide), viewport origin x and y (int32 each), then the page file.
+// Input, kDrawParameterBytes in front of the page file: a key pattern (4 bytes, bit i % 32 of
+// press i set for '+', clear for '-'), the number of presses (2 bytes, modulo kMaxPresses),
+// viewport width and height (1 byte each, plus 1), the viewport's origin x and y (int32 each).
+#include <QApplication>
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 
 #include "fuzz/FuzzBodies.h"
 #include "fuzz/FuzzPage.h"
+#include "pageview/CPLIMDispView.h"
 #include "platform/CDC.h"
+#include "platform/CDocument.h"
 #include "raster/DrawLineBitmap.h"
 
 namespace {
 
-constexpr std::int32_t kMaxViewportSide = 256;
+constexpr std::uint32_t kMaxPresses = 1024;
 
 template <typename T>
 T Take(const std::uint8_t*& data) {
@@ -26,59 +35,109 @@ T Take(const std::uint8_t*& data) {
   return value;
 }
 
-struct Viewport {
-  float zoom = 1.0f;
+struct DrawInput {
+  std::uint32_t keyPattern = 0;
+  std::uint32_t presses = 0;
   std::int32_t width = 0;
   std::int32_t height = 0;
   std::int32_t originX = 0;
   std::int32_t originY = 0;
 };
 
-void PrepareCanvas(Canvas& canvas, const Viewport& viewport) {
-  FuzzCheck(canvas.Allocate(viewport.width, viewport.height) == CanvasError::kNone,
-            "a small canvas can be had");
-  canvas.FillWhite();
+DrawInput ReadDrawInput(const std::uint8_t* data) {
+  DrawInput input;
+  input.keyPattern = Take<std::uint32_t>(data);
+  input.presses = Take<std::uint16_t>(data) % kMaxPresses;
+  input.width = 1 + Take<std::uint8_t>(data);
+  input.height = 1 + Take<std::uint8_t>(data);
+  input.originX = Take<std::int32_t>(data);
+  input.originY = Take<std::int32_t>(data);
+  return input;
+}
+
+// The one application object labels need; off screen unless the caller chose a platform.
+void EnsureApplication() {
+  static QApplication* application = [] {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    static int argc = 1;
+    static char name[] = "plimdisp-fuzz";
+    static char* argv[] = {name, nullptr};
+    return new QApplication(argc, argv);
+  }();
+  (void)application;
+}
+
+struct Viewport {
+  Canvas canvas;
+  std::unique_ptr<CDC> dc;
+
+  explicit Viewport(const DrawInput& input) {
+    FuzzCheck(canvas.Allocate(input.width, input.height) == CanvasError::kNone,
+              "a small canvas can be had");
+    canvas.FillWhite();
+    dc = std::make_unique<CDC>(canvas);
+    dc->SetWindowOrg(input.originX, input.originY);
+  }
+
+  bool SameAs(const Viewport& other) const {
+    for (std::int32_t y = 0; y < canvas.height(); ++y) {
+      for (std::int32_t x = 0; x < canvas.width(); ++x) {
+        if (canvas.Rgb(x, y) != other.canvas.Rgb(x, y)) return false;
+      }
+    }
+    return true;
+  }
+};
+
+void CheckViewPass(CPLIMDispView& view, const DrawInput& input) {
+  Viewport whole(input), halves(input);
+  FuzzCheck(view.DrawPage(whole.dc.get()), "a small page draws completely");
+  const std::int32_t split = input.height / 2;
+  halves.dc->SetClipRect({0, 0, input.width, split});
+  FuzzCheck(view.DrawPage(halves.dc.get()), "the top half draws completely");
+  halves.dc->SetClipRect({0, split, input.width, input.height});
+  FuzzCheck(view.DrawPage(halves.dc.get()), "the bottom half draws completely");
+  FuzzCheck(whole.SameAs(halves), "two clipped halves draw what one pass draws");
+  const CSize extent = view.GetTotalSize();
+  FuzzCheck(extent.cx >= 0 && extent.cy >= 0, "the scroll extent is not negative");
+}
+
+void CheckLineBitmaps(const CPLIMDispView& view, const DrawInput& input) {
+  Viewport clipped(input), full(input);
+  BITMAPINFOHEADER header;
+  InitBitmapHeader(header);
+  for (std::int32_t i = 0; i < std::max(view.lineCount(), 0); ++i) {
+    const PageLine& line = view.lines()[static_cast<std::size_t>(i)];
+    FuzzCheck(RasterizeLine(*clipped.dc, line, header, view.zoom()),
+              "a line of a small page can be drawn");
+    LineBitmap bitmap;
+    if (BuildLineBitmap(line, bitmap)) DrawLineBitmap(*full.dc, line, bitmap, header, view.zoom());
+  }
+  FuzzCheck(clipped.SameAs(full), "a partly built bitmap draws what a full one draws");
 }
 
 }  // namespace
 
 int FuzzDrawPage(const std::uint8_t* data, std::size_t size) {
   if (size < kDrawParameterBytes) return 0;
-  Viewport viewport;
-  viewport.zoom = Take<float>(data);
-  viewport.width = 1 + Take<std::uint16_t>(data) % kMaxViewportSide;
-  viewport.height = 1 + Take<std::uint16_t>(data) % kMaxViewportSide;
-  viewport.originX = Take<std::int32_t>(data);
-  viewport.originY = Take<std::int32_t>(data);
-
+  const DrawInput input = ReadDrawInput(data);
   PageHeader header;
   auto body = std::make_unique<PageBody>();
-  if (LoadFuzzPage({data, size - kDrawParameterBytes}, header, *body)) return 0;
-  CheckPageInvariants(header, *body);
-
-  Canvas clipped, full;
-  PrepareCanvas(clipped, viewport);
-  PrepareCanvas(full, viewport);
-  CDC clippedDc(clipped), fullDc(full);
-  clippedDc.SetWindowOrg(viewport.originX, viewport.originY);
-  fullDc.SetWindowOrg(viewport.originX, viewport.originY);
-  BITMAPINFOHEADER bitmapHeader;
-  InitBitmapHeader(bitmapHeader);
-
-  for (std::int32_t i = 0; i < body->UsedLines(); ++i) {
-    const PageLine& line = body->lines[static_cast<std::size_t>(i)];
-    FuzzCheck(RasterizeLine(clippedDc, line, bitmapHeader, viewport.zoom),
-              "a line of a small page can be drawn");
-    LineBitmap bitmap;
-    if (BuildLineBitmap(line, bitmap)) {
-      DrawLineBitmap(fullDc, line, bitmap, bitmapHeader, viewport.zoom);
-    }
+  if (LoadFuzzPage({data + kDrawParameterBytes, size - kDrawParameterBytes}, header, *body)) {
+    return 0;
   }
-  for (std::int32_t y = 0; y < viewport.height; ++y) {
-    FuzzCheck(std::memcmp(clipped.Row(y), full.Row(y),
-                          static_cast<std::size_t>(viewport.width) * sizeof(std::uint32_t)) == 0,
-              "the clipped pass draws what a full build draws");
+  CheckPageInvariants(header.codeLength, body->lineCount, body->lines);
+
+  EnsureApplication();
+  CDocument document;
+  CPLIMDispView view(&document);
+  view.OnInitialUpdate();
+  view.AdoptPage(std::move(header), std::move(*body));
+  for (std::uint32_t press = 0; press < input.presses; ++press) {
+    view.OnChar((input.keyPattern >> (press % 32)) & 1 ? '+' : '-', 1, 0);
   }
-  CheckPageInvariants(header, *body);
+  CheckViewPass(view, input);
+  CheckLineBitmaps(view, input);
+  CheckPageInvariants(view.header().codeLength, view.lineCount(), view.lines());
   return 0;
 }

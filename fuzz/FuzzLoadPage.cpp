@@ -16,6 +16,6 @@ int FuzzLoadPage(const std::uint8_t* data, std::size_t size) {
     FuzzCheck(fault.line < 0 || body->lineCount == fault.line,
               "a refused body keeps exactly the lines before the faulty one");
   }
-  CheckPageInvariants(header, *body);
+  CheckPageInvariants(header.codeLength, body->lineCount, body->lines);
   return 0;
 }

@@ -27,17 +27,18 @@ PageFault LoadFuzzPage(std::span<const std::uint8_t> bytes, PageHeader& header, 
   return fault;
 }
 
-void CheckPageInvariants(const PageHeader& header, const PageBody& body) {
-  FuzzCheck(body.lineCount <= kMaxLines, "lineCount <= kMaxLines");
-  const std::int32_t used = body.UsedLines();
+void CheckPageInvariants(std::int16_t codeLength, std::int32_t lineCount,
+                         const std::array<PageLine, kMaxLines>& lines) {
+  FuzzCheck(lineCount <= kMaxLines, "lineCount <= kMaxLines");
+  const std::int32_t used = std::max(lineCount, 0);
   for (std::int32_t i = 0; i < kMaxLines; ++i) {
-    const PageLine& line = body.lines[static_cast<std::size_t>(i)];
+    const PageLine& line = lines[static_cast<std::size_t>(i)];
     if (i >= used) {
       FuzzCheck(line.label.data() == nullptr && line.pixels.data() == nullptr,
                 "entries above lineCount own nothing");
       continue;
     }
-    const std::int64_t labelBytes = std::int64_t{header.codeLength} * line.charCount;
+    const std::int64_t labelBytes = std::int64_t{codeLength} * line.charCount;
     FuzzCheck(labelBytes >= 0 && line.label.size() == static_cast<std::size_t>(labelBytes) + 1,
               "a label has codeLength * charCount + 1 bytes");
     const std::uint8_t* label = line.label.data();

@@ -107,26 +107,29 @@ std::vector<std::pair<std::string, PageSpec>> EdgePages() {
   return pages;
 }
 
-// Zoom and viewport choices put in front of every draw seed: 1.0, one "+", one "-", far in,
-// far out, and a viewport scrolled away from the origin.
+// Key and viewport choices put in front of every draw seed: zoom 1.0, one "+", one "-", far
+// in, far out, a long alternating run, and a viewport scrolled away from the origin.
 struct DrawChoice {
   const char* name;
-  float zoom;
-  std::uint16_t width, height;
+  std::uint32_t keyPattern;  // bit i % 32 set: press i is '+'
+  std::uint16_t presses;
+  std::uint8_t widthLess1, heightLess1;
   std::int32_t originX, originY;
 };
 constexpr DrawChoice kDrawChoices[] = {
-    {"z1", 1.0f, 64, 64, 0, 0},          {"zplus", 1.5f, 100, 80, 0, 0},
-    {"zminus", 0.7f, 64, 64, 0, 0},      {"zfar-in", 1.0e6f, 32, 32, 100, 100},
-    {"zfar-out", 1.0e-6f, 16, 16, 0, 0}, {"scrolled", 2.25f, 40, 30, 7, 11},
+    {"z1", 0, 0, 63, 63, 0, 0},          {"zplus", ~0u, 1, 99, 79, 0, 0},
+    {"zminus", 0, 1, 63, 63, 0, 0},      {"zfar-in", ~0u, 40, 31, 31, 1000, 1000},
+    {"zfar-out", 0, 60, 15, 15, 0, 0},   {"zalternating", 0x55555555u, 1001, 47, 47, 0, 0},
+    {"scrolled", ~0u, 2, 39, 29, 7, 11},
 };
 
 std::string DrawParameters(const DrawChoice& choice) {
   std::string bytes(kDrawParameterBytes, '\0');
   char* out = bytes.data();
-  for (auto [field, size] : {std::pair<const void*, std::size_t>{&choice.zoom, 4},
-                             {&choice.width, 2},
-                             {&choice.height, 2},
+  for (auto [field, size] : {std::pair<const void*, std::size_t>{&choice.keyPattern, 4},
+                             {&choice.presses, 2},
+                             {&choice.widthLess1, 1},
+                             {&choice.heightLess1, 1},
                              {&choice.originX, 4},
                              {&choice.originY, 4}}) {
     std::memcpy(out, field, size);
