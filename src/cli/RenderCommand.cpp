@@ -1,4 +1,5 @@
-// plimdisp-cli render FILE... -o OUT [--keys KEYS] [--codepage NAME]: each page as the viewer
+// plimdisp-cli render FILE -o OUT.png | FILE... -o DIR [--keys KEYS] [--codepage NAME]: each
+// page as the viewer
 // draws it, through the page view's own drawing pass, written as an RGB PNG of the view's
 // scroll extent. One page file goes to OUT itself; several, or a folder, go to OUT/<title>.png.
 #include <QApplication>
@@ -99,11 +100,17 @@ int RunRender(Arguments arguments) {
   ParseOutcome outcome = ParseArguments(kRenderCommand, arguments, kRenderOptions);
   if (const int* exitCode = std::get_if<int>(&outcome)) return *exitCode;
   const ParsedArguments& parsed = std::get<ParsedArguments>(outcome);
-  if (!parsed.Has("-o")) return UsageError(kRenderCommand, "-o OUT is missing");
+  if (!parsed.Has("-o")) {
+    return UsageError(kRenderCommand, "-o OUT.png is missing (-o DIR for several pages)");
+  }
   const std::filesystem::path output = parsed.Value("-o");
   std::error_code error;
   const bool toFolder =
       parsed.inputs.size() > 1 || std::filesystem::is_directory(parsed.inputs.front(), error);
+  if (toFolder && output.extension() == ".png") {
+    // Surely a slip: several pictures cannot go into one PNG, and a folder so named surprises.
+    return UsageError(kRenderCommand, "-o OUT.png takes exactly one FILE; give -o DIR for several");
+  }
   if (toFolder) {
     std::filesystem::create_directories(output, error);
     if (!std::filesystem::is_directory(output, error)) {
@@ -129,7 +136,7 @@ int RunRender(Arguments arguments) {
 }  // namespace
 
 const Subcommand kRenderCommand{
-    "render", "render FILE... -o OUT [--keys KEYS] [--codepage NAME]",
+    "render", "render FILE -o OUT.png | FILE... -o DIR [--keys KEYS] [--codepage NAME]",
     "Draw pages as the viewer does, after the zoom keys in KEYS ('+', '-'), into RGB PNGs: "
     "OUT for one file, OUT/<title>.png for several or a folder.",
     RunRender};
