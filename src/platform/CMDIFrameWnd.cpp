@@ -2,9 +2,12 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
+#include <QStyle>
 
 #include "platform/AcceleratorKeys.h"
 #include "platform/CDocTemplate.h"
@@ -68,6 +71,11 @@ bool CMDIFrameWnd::LoadFrame(UINT resourceId, unsigned style, QWidget* parent, v
   CreateAccelerators(resourceId);
   ShowMenu(resourceId);
 
+  // A new frame takes three quarters of the screen, as overlapped windows do by default.
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    resize(screen->availableSize() * 3 / 4);
+  }
+
   int created = 0;
   if (!DispatchWindowMessage(WM_CREATE, 0, 0, 0, &created)) created = OnCreate(nullptr);
   if (created == -1) return false;
@@ -111,6 +119,15 @@ CMDIChildWnd* CMDIFrameWnd::MDIGetActive() const {
 
 void CMDIFrameWnd::AddChild(CMDIChildWnd* child) {
   mdiArea_->addSubWindow(child);
+  // Document windows open at three quarters of the area, each placed below and right of the
+  // one before. Before the frame is first shown the area has no size yet; the frame's stands in.
+  const QSize area = mdiArea_->isVisible() ? mdiArea_->viewport()->size() : size() * 3 / 4;
+  if (area.width() > 0 && area.height() > 0) {
+    child->resize(area * 3 / 4);
+    const int step = child->style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    const int offset = static_cast<int>(mdiArea_->subWindowList().size() - 1) % 8 * step;
+    child->move(offset, offset);
+  }
   connect(child, &QWidget::windowTitleChanged, this, [this] { UpdateFrameTitle(); });
   child->show();
   mdiArea_->setActiveSubWindow(child);
