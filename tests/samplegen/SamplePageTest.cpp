@@ -4,7 +4,6 @@
 
 #include <QGuiApplication>
 #include <algorithm>
-#include <memory>
 #include <span>
 
 #include "pagefile/MemorySource.h"
@@ -18,9 +17,8 @@ class SamplePageTest : public testing::Test {
     static int argc = 1;
     static char name[] = "samplegen_tests";
     static char* argv[] = {name, nullptr};
-    if (QGuiApplication::instance() == nullptr) {
-      app_ = std::make_unique<QGuiApplication>(argc, argv);
-    }
+    // Lives for the whole test program: destroying it after Qt's own globals at exit crashes.
+    if (QGuiApplication::instance() == nullptr) new QGuiApplication(argc, argv);
   }
 
   static PageSpec Build(std::uint32_t seed, std::optional<std::int32_t> lines = std::nullopt) {
@@ -29,8 +27,6 @@ class SamplePageTest : public testing::Test {
     EXPECT_TRUE(page) << error;
     return page ? std::move(*page) : PageSpec{};
   }
-
-  static inline std::unique_ptr<QGuiApplication> app_;
 };
 
 TEST_F(SamplePageTest, SameSeedGivesSameBytesAndOtherSeedsDiffer) {
