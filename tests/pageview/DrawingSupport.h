@@ -44,6 +44,18 @@ inline PageLine SolidLine(std::int32_t left, std::int32_t top, std::int32_t widt
       left, top, width, height, [grey](int, int) { return grey; }, label);
 }
 
+// A page record and line table with the given extents and lines; lineCount is the number of
+// lines unless given.
+inline PageBody Body(std::int32_t pageWidth, std::int32_t pageHeight,
+                     std::vector<PageLine> lines = {}, std::optional<std::int32_t> lineCount = {}) {
+  PageBody body;
+  body.pageWidth = pageWidth;
+  body.pageHeight = pageHeight;
+  body.lineCount = lineCount.value_or(static_cast<std::int32_t>(lines.size()));
+  for (std::size_t i = 0; i < lines.size(); ++i) body.lines[i] = std::move(lines[i]);
+  return body;
+}
+
 // A white canvas of width x height whose pixel (0, 0) shows logical point (originX, originY).
 struct Page {
   Canvas canvas;
@@ -70,12 +82,7 @@ class DrawingTest : public ::testing::Test {
   // given.
   void Install(std::int32_t pageWidth, std::int32_t pageHeight, std::vector<PageLine> lines,
                std::optional<std::int32_t> lineCount = {}) {
-    PageBody body;
-    body.pageWidth = pageWidth;
-    body.pageHeight = pageHeight;
-    body.lineCount = lineCount.value_or(static_cast<std::int32_t>(lines.size()));
-    for (std::size_t i = 0; i < lines.size(); ++i) body.lines[i] = std::move(lines[i]);
-    view.AdoptPage(PageHeader{}, std::move(body));
+    view.AdoptPage(PageHeader{}, Body(pageWidth, pageHeight, std::move(lines), lineCount));
   }
 
   void Keys(const std::string& keys) {

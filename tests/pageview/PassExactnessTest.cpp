@@ -44,13 +44,7 @@ TEST_F(DrawingTest, ViewportPassEqualsTheSameRegionOfTheWholePage) {
   const char* const kZooms[] = {"", "+", "-", "--", "---", "+-", "++", "-+-"};
   for (int round = 0; round < 150; ++round) {
     CPLIMDispView fresh(&document);
-    PageBody body;
-    body.pageWidth = 400;
-    body.pageHeight = 300;
-    std::vector<PageLine> lines = RandomLines(random);
-    body.lineCount = static_cast<std::int32_t>(lines.size());
-    for (std::size_t i = 0; i < lines.size(); ++i) body.lines[i] = std::move(lines[i]);
-    fresh.AdoptPage(PageHeader{}, std::move(body));
+    fresh.AdoptPage(PageHeader{}, Body(400, 300, RandomLines(random)));
     const char* zoomKeys = kZooms[random() % std::size(kZooms)];
     for (const char* key = zoomKeys; *key != 0; ++key) fresh.OnChar(*key, 1, 0);
 

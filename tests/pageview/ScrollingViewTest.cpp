@@ -107,11 +107,7 @@ TEST_F(ScrollingViewTest, KeyPressesZoomByTheCharacterTheyProduce) {
   };
   for (const auto& c : cases) {
     CPLIMDispView fresh(&document);
-    fresh.AdoptPage(PageHeader{}, [] {
-      PageBody body;
-      body.lineCount = 1;
-      return body;
-    }());
+    fresh.AdoptPage(PageHeader{}, Body(0, 0, {}, 1));
     QKeyEvent press(QEvent::KeyPress, c.key, c.modifiers, c.text, c.autoRepeat);
     QCoreApplication::sendEvent(&fresh, &press);
     EXPECT_EQ(fresh.zoom(), c.zoom) << c.name;
