@@ -55,8 +55,10 @@ DrawInput ReadDrawInput(const std::uint8_t* data) {
   return input;
 }
 
-// The one application object labels need; off screen unless the caller chose a platform.
+// The one application object labels need (unless the program has made it already); off screen
+// unless the caller chose a platform.
 void EnsureApplication() {
+  if (QCoreApplication::instance() != nullptr) return;
   static QApplication* application = [] {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     static int argc = 1;
