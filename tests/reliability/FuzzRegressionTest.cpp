@@ -1,0 +1,43 @@
+// Replays every input a fuzz target once failed on (tests/data/regressions) through the same
+// target body; a body that finds its promise broken aborts the program with the reason.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "fuzz/FuzzBodies.h"
+#include "platform/PlatformUiScript.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::uint8_t> ReadBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST(FuzzRegressions, EveryRecordedInputPassesItsTarget) {
+  TestApplication();
+  const char* source = std::getenv("PLIMDISP_SOURCE_DIR");
+  ASSERT_NE(source, nullptr);
+  const fs::path folder = fs::path(source) / "tests" / "data" / "regressions";
+  ASSERT_TRUE(fs::is_directory(folder));
+  int replayed = 0;
+  for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
+    const std::string kind = entry.path().extension().string();
+    if (kind != ".load" && kind != ".draw") continue;
+    SCOPED_TRACE(entry.path().filename().string());
+    const std::vector<std::uint8_t> bytes = ReadBytes(entry.path());
+    const auto body = kind == ".load" ? &FuzzLoadPage : &FuzzDrawPage;
+    EXPECT_EQ(body(bytes.data(), bytes.size()), 0);
+    ++replayed;
+  }
+  RecordProperty("replayed", replayed);
+}
+
+}  // namespace
