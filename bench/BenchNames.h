@@ -1,0 +1,32 @@
+#pragma once
+
+#include <string>
+
+// Benchmark names, shared by the registrations and the figures computed from them.
+struct ZoomCase {
+  const char* name;  // the zoom as printed
+  const char* keys;  // the zoom keys that give it from 1.0
+  bool atLeastOne;
+};
+inline constexpr ZoomCase kZoomCases[] = {
+    {"1.0", "", true}, {"1.5", "+", true}, {"0.7", "-", false}, {"0.343", "---", false}};
+
+inline std::string RepaintName(const char* pass, const ZoomCase& zoom) {
+  return std::string("repaint/") + pass + "/zoom:" + zoom.name;
+}
+inline constexpr char kPassOurs[] = "ours";
+inline constexpr char kPassLiteral[] = "literal";
+inline constexpr char kPassQt[] = "qt";
+inline constexpr char kCanvasFloor[] = "repaint/clear_and_copy_canvas";
+
+inline constexpr char kLoadView[] = "load/view";
+inline constexpr char kLoadRawRead[] = "load/raw_read";
+inline constexpr char kZoomKey[] = "zoom_key/plus_to_finished_repaint";
+inline constexpr char kScrollStep[] = "scroll/line_step";
+inline constexpr char kScrollFullRepaint[] = "scroll/full_repaint";
+inline constexpr char kRenderSample[] = "render/cli_sample_page";
+
+void RegisterLoadBenchmarks();
+void RegisterPassBenchmarks();
+void RegisterViewBenchmarks();
+void RegisterRenderBenchmarks();

@@ -1,0 +1,83 @@
+// The view as a window: a "+" key to a finished repaint, and a scroll step against a repaint
+// of the whole viewport.
+#include <benchmark/benchmark.h>
+
+#include <QScrollBar>
+
+#include "BenchNames.h"
+#include "BenchViews.h"
+
+namespace {
+
+void ZoomKeyToFinishedRepaint(benchmark::State& state) {
+  std::unique_ptr<LargePageView> fixture;
+  for (auto _ : state) {
+    state.PauseTiming();
+    fixture.reset();
+    fixture = MakeLargePageView("");
+    if (!fixture || !fixture->ShowAtMiddle()) {
+      state.SkipWithError("cannot show the large page");
+      break;
+    }
+    state.ResumeTiming();
+    fixture->view.OnChar('+', 1, 0);
+    fixture->view.viewport()->repaint();
+    FinishPendingWork();
+  }
+  state.PauseTiming();
+  fixture.reset();
+  state.ResumeTiming();
+}
+
+struct ShownView {
+  std::unique_ptr<LargePageView> fixture = MakeLargePageView("");
+  bool ok = fixture && fixture->ShowAtMiddle();
+};
+
+// Scrolls down and back up by one line step in turn, so the view stays in the middle.
+void ScrollLineStep(benchmark::State& state) {
+  ShownView shown;
+  if (!shown.ok) {
+    state.SkipWithError("cannot show the large page");
+    return;
+  }
+  QScrollBar& bar = *shown.fixture->view.verticalScrollBar();
+  const long long rowsBefore = shown.fixture->view.rowsDrawn;
+  int direction = 1;
+  for (auto _ : state) {
+    bar.setValue(bar.value() + direction * bar.singleStep());
+    FinishPendingWork();
+    direction = -direction;
+  }
+  state.counters["line_step_rows"] = bar.singleStep();
+  state.counters["rows_drawn_per_step"] =
+      benchmark::Counter(static_cast<double>(shown.fixture->view.rowsDrawn - rowsBefore) /
+                         static_cast<double>(state.iterations()));
+}
+
+void FullRepaint(benchmark::State& state) {
+  ShownView shown;
+  if (!shown.ok) {
+    state.SkipWithError("cannot show the large page");
+    return;
+  }
+  for (auto _ : state) {
+    shown.fixture->view.viewport()->repaint();
+    FinishPendingWork();
+  }
+}
+
+}  // namespace
+
+void RegisterViewBenchmarks() {
+  benchmark::RegisterBenchmark(kZoomKey, ZoomKeyToFinishedRepaint)
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime()
+      ->Iterations(8);
+  benchmark::RegisterBenchmark(kScrollStep, ScrollLineStep)
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime();
+  benchmark::RegisterBenchmark(kScrollFullRepaint, FullRepaint)
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime();
+}
