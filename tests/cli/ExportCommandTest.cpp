@@ -52,7 +52,7 @@ std::string PngGreyBytes(const fs::path& path, int width, int height) {
 }
 
 std::string Name(const std::string& title, int number, const std::string& extension) {
-  char digits[8];
+  char digits[16];
   std::snprintf(digits, sizeof digits, "_%03d", number);
   return title + digits + extension;
 }
