@@ -24,9 +24,6 @@ void ZoomKeyToFinishedRepaint(benchmark::State& state) {
     fixture->view.viewport()->repaint();
     FinishPendingWork();
   }
-  state.PauseTiming();
-  fixture.reset();
-  state.ResumeTiming();
 }
 
 struct ShownView {

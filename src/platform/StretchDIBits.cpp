@@ -1,6 +1,7 @@
 #include "platform/StretchDIBits.h"
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <new>
 
@@ -92,33 +93,124 @@ bool HeaderSupported(const BITMAPINFOHEADER& h) {
          h.biCompression == BI_RGB && h.biWidth > 0 && h.biHeight > 0;
 }
 
-// Source pixel spans per destination column of the plan, as offsets into the source window.
-struct ColumnSpans {
+// Where each destination column of a plan takes its source pixels: the first column of its
+// span, as an offset into the source window, and the span's length. Built by stepping the
+// quotient k * S / D along the axis, so no column needs a division.
+struct ColumnMap {
   std::unique_ptr<std::int32_t[]> first;
-  std::unique_ptr<std::int32_t[]> last;
+  std::unique_ptr<std::int32_t[]> count;
+  bool single = true;     // every span is one column (the source is not shrunk)
+  bool identity = false;  // column i takes source column first[0] + i
 };
 
-bool MakeColumnSpans(const StretchPlan& plan, std::int32_t windowLeft, ColumnSpans& spans) {
-  const std::int32_t count = plan.device.right - plan.device.left;
-  spans.first.reset(new (std::nothrow) std::int32_t[count]);
-  spans.last.reset(new (std::nothrow) std::int32_t[count]);
-  if (!spans.first || !spans.last) return false;
-  for (std::int32_t i = 0; i < count; ++i) {
-    std::int64_t first, last;
-    plan.x.SourceSpan(plan.device.left + i, first, last);
-    spans.first[i] = static_cast<std::int32_t>(first - windowLeft);
-    spans.last[i] = static_cast<std::int32_t>(last - windowLeft);
+bool MakeColumnMap(const StretchPlan& plan, std::int32_t windowLeft, ColumnMap& map) {
+  const StretchAxis& axis = plan.x;
+  const std::int32_t columns = plan.device.right - plan.device.left;
+  map.first.reset(new (std::nothrow) std::int32_t[columns]);
+  map.count.reset(new (std::nothrow) std::int32_t[columns]);
+  if (!map.first || !map.count) return false;
+  // Axis positions k of the clipped columns, lowest first; reversed axes run k downward.
+  const std::int64_t lowDevice = plan.device.left - axis.deviceStart;
+  const std::int64_t kLow =
+      axis.reversed ? axis.destLength - 1 - (lowDevice + columns - 1) : lowDevice;
+  const std::int64_t S = axis.sourceLength, D = axis.destLength;
+  std::int64_t quotient = kLow * S / D, remainder = kLow * S % D;  // k * S = quotient * D + rem
+  const std::int64_t quotientStep = S / D, remainderStep = S % D;
+  const std::int64_t base = axis.sourceStart - windowLeft;
+  map.single = S <= D;
+  for (std::int32_t n = 0; n < columns; ++n) {
+    const std::int64_t lo = quotient;
+    quotient += quotientStep;
+    remainder += remainderStep;
+    if (remainder >= D) {
+      remainder -= D;
+      ++quotient;
+    }
+    const std::int32_t index = axis.reversed ? columns - 1 - n : n;
+    map.first[index] = static_cast<std::int32_t>(base + lo);
+    map.count[index] = static_cast<std::int32_t>(std::max<std::int64_t>(1, quotient - lo));
   }
+  map.identity = S == D && !axis.reversed;
   return true;
 }
 
-// ANDs buffer row `row`, columns [left, left + count), into `acc` as opaque RGB pixels.
-void AndSourceRow(const std::uint8_t* bits, std::int64_t stride, std::int64_t row,
-                  std::int32_t left, std::int32_t count, std::uint32_t* acc) {
-  const std::uint8_t* p = bits + row * stride + std::int64_t{left} * 3;
-  for (std::int32_t i = 0; i < count; ++i, p += 3) {
-    acc[i] &= kOpaque | std::uint32_t{p[2]} << 16 | std::uint32_t{p[1]} << 8 | p[0];
+// A source pixel as an opaque canvas pixel. The wide form loads 4 bytes and so may only be used
+// where a byte follows the pixel in the buffer.
+struct NarrowPixel {
+  static std::uint32_t Load(const std::uint8_t* p) {
+    return kOpaque | std::uint32_t{p[2]} << 16 | std::uint32_t{p[1]} << 8 | p[0];
   }
+};
+struct WidePixel {
+  static std::uint32_t Load(const std::uint8_t* p) {
+    std::uint32_t v;
+    std::memcpy(&v, p, sizeof v);
+    return kOpaque | v;
+  }
+};
+
+// out[i] &= source pixel i, for a row read one to one.
+template <typename Pixel>
+void AndRowIdentity(std::uint32_t* out, const std::uint8_t* source, std::int32_t count) {
+  for (std::int32_t i = 0; i < count; ++i) out[i] &= Pixel::Load(source + 3 * i);
+}
+
+// out[i] &= source pixel columns[i], for a stretched or mirrored row.
+template <typename Pixel>
+void AndRowGather(std::uint32_t* out, const std::uint8_t* source, const std::int32_t* columns,
+                  std::int32_t count) {
+  for (std::int32_t i = 0; i < count; ++i) out[i] &= Pixel::Load(source + 3 * columns[i]);
+}
+
+// acc[j] &= source pixel j: one more source row merged into a shrunk destination row.
+template <typename Pixel>
+void AndIntoAccumulator(std::uint32_t* acc, const std::uint8_t* source, std::int32_t count) {
+  for (std::int32_t j = 0; j < count; ++j) acc[j] &= Pixel::Load(source + 3 * j);
+}
+
+// out[i] &= the AND of the accumulated pixels of column i's span.
+void AndRowFromAccumulator(std::uint32_t* out, const std::uint32_t* acc, const ColumnMap& map,
+                           std::int32_t count) {
+  if (map.single) {
+    for (std::int32_t i = 0; i < count; ++i) out[i] &= acc[map.first[i]];
+    return;
+  }
+  for (std::int32_t i = 0; i < count; ++i) {
+    const std::uint32_t* span = acc + map.first[i];
+    std::uint32_t merged = span[0];
+    for (std::int32_t s = 1; s < map.count[i]; ++s) merged &= span[s];
+    out[i] &= merged;
+  }
+}
+
+// Draws one destination row from buffer rows [first, last), reading the pixels through
+// `Pixel`. `acc` holds the merge of `cachedFirst`..`cachedLast` from the row before.
+template <typename Pixel>
+void DrawRow(std::uint32_t* out, const std::uint8_t* source, std::int64_t stride,
+             std::int64_t first, std::int64_t last, const PixelRect& window, const ColumnMap& map,
+             std::int32_t columns, std::uint32_t* acc, std::int64_t& cachedFirst,
+             std::int64_t& cachedLast) {
+  const std::uint8_t* windowRow = source + std::int64_t{window.left} * 3;
+  if (last - first == 1 && map.single) {
+    const std::uint8_t* row = windowRow + first * stride;
+    if (map.identity) {
+      AndRowIdentity<Pixel>(out, row + std::int64_t{map.first[0]} * 3, columns);
+    } else {
+      AndRowGather<Pixel>(out, row, map.first.get(), columns);
+    }
+    return;
+  }
+  // Shrunk rows: merge their source rows once, then each column's span.
+  const std::int32_t windowWidth = window.right - window.left;
+  if (first != cachedFirst || last != cachedLast) {
+    std::fill_n(acc, windowWidth, ~std::uint32_t{0});
+    for (std::int64_t row = first; row < last; ++row) {
+      AndIntoAccumulator<Pixel>(acc, windowRow + row * stride, windowWidth);
+    }
+    cachedFirst = first;
+    cachedLast = last;
+  }
+  AndRowFromAccumulator(out, acc, map, columns);
 }
 
 }  // namespace
@@ -140,31 +232,27 @@ int StretchDIBits(const DrawTarget& target, std::int32_t xDest, std::int32_t yDe
 
   const PixelRect window = plan.SourceWindow();
   const std::int32_t windowWidth = window.right - window.left;
-  ColumnSpans spans;
-  std::unique_ptr<std::uint32_t[]> rowAnd(new (std::nothrow) std::uint32_t[windowWidth]);
-  if (!rowAnd || !MakeColumnSpans(plan, window.left, spans)) return 0;
+  ColumnMap map;
+  std::unique_ptr<std::uint32_t[]> acc(new (std::nothrow) std::uint32_t[windowWidth]);
+  if (!acc || !MakeColumnMap(plan, window.left, map)) return 0;
 
   const auto* source = static_cast<const std::uint8_t*>(bits);
   const std::int64_t stride = Dib24Stride(header->biWidth);
+  // A 4-byte load of the window's last pixel stays in the buffer unless that pixel ends it.
+  const std::int64_t wideRowsEnd =
+      std::int64_t{window.right} * 3 < stride ? header->biHeight : header->biHeight - 1;
   const std::int32_t columns = plan.device.right - plan.device.left;
   std::int64_t cachedFirst = -1, cachedLast = -1;
   for (std::int32_t y = plan.device.top; y < plan.device.bottom; ++y) {
     std::int64_t first, last;
     plan.y.SourceSpan(y, first, last);
-    // Stretched rows repeat the same source rows: merge them once.
-    if (first != cachedFirst || last != cachedLast) {
-      std::fill_n(rowAnd.get(), windowWidth, ~std::uint32_t{0});
-      for (std::int64_t row = first; row < last; ++row) {
-        AndSourceRow(source, stride, row, window.left, windowWidth, rowAnd.get());
-      }
-      cachedFirst = first;
-      cachedLast = last;
-    }
     std::uint32_t* out = target.canvas->Row(y) + plan.device.left;
-    for (std::int32_t i = 0; i < columns; ++i) {
-      std::uint32_t merged = ~std::uint32_t{0};
-      for (std::int32_t s = spans.first[i]; s < spans.last[i]; ++s) merged &= rowAnd[s];
-      out[i] &= merged;
+    if (last <= wideRowsEnd) {
+      DrawRow<WidePixel>(out, source, stride, first, last, window, map, columns, acc.get(),
+                         cachedFirst, cachedLast);
+    } else {
+      DrawRow<NarrowPixel>(out, source, stride, first, last, window, map, columns, acc.get(),
+                           cachedFirst, cachedLast);
     }
   }
   return plan.device.bottom - plan.device.top;

@@ -327,4 +327,35 @@ TEST(StretchDIBitsTest, WindowOriginShiftsTheDestination) {
   EXPECT_EQ(t.canvas.Rgb(2, 1), 0u);
 }
 
+TEST(StretchDIBitsTest, LongRowsAtViewZoomsMatchPlainReference) {
+  // Rows hundreds of pixels long at the view's zoom factors: each destination column's span is
+  // stepped along the row, so an error would grow with the column.
+  std::mt19937 rng(5309);
+  auto uniform = [&](std::int32_t lo, std::int32_t hi) {
+    return std::uniform_int_distribution<std::int32_t>(lo, hi)(rng);
+  };
+  const double kFactors[] = {1.0, 1.5, 2.25, 0.7, 0.49, 0.343, 0.2401};
+  for (int iteration = 0; iteration < 120; ++iteration) {
+    GreyDib dib(uniform(200, 700), uniform(1, 4));
+    for (auto& b : dib.bits) b = static_cast<std::uint8_t>(uniform(0, 255));
+    const std::int32_t ws = dib.header.biWidth - uniform(0, 3);
+    const double factor = kFactors[iteration % std::size(kFactors)];
+    std::int32_t w = std::max(1, static_cast<std::int32_t>(ws * factor)) + uniform(-1, 1);
+    if (w == 0) w = 1;
+    if (iteration % 3 == 0) w = -w;  // mirrored
+    const std::int32_t h = -uniform(1, 6);
+    const std::int32_t x = uniform(-100, 100) + (w < 0 ? -w : 0), y = uniform(0, 10);
+
+    Target actual(640, 12, 0x00F0C3A5);
+    const std::int32_t cl = uniform(0, 200), ct = uniform(0, 4);
+    actual.target.clip = {cl, ct, uniform(cl, 640), uniform(ct, 12)};
+    Target expected(640, 12, 0x00F0C3A5);
+    ReferenceStretch(expected.canvas, 0, 0, actual.target.clip, x, y, w, h, 0, 0, ws,
+                     dib.header.biHeight, dib);
+    Draw(actual, dib, x, y, w, h, 0, 0, ws, dib.header.biHeight);
+    ASSERT_EQ(actual.Picture(), expected.Picture())
+        << "iteration " << iteration << ": source " << ws << " wide to " << w;
+  }
+}
+
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
 #include <vector>
 
 #include "raster/RasterTestSupport.h"
@@ -52,16 +53,33 @@ TEST(LineBitmapTest, RowsKeepImageOrderAndPaddingIsNeverWritten) {
 
 TEST(LineBitmapTest, WindowedBuildWritesOnlyTheWindow) {
   ScopedAllocator sentinel(AllocateSentinel);
-  const PageLine line = MakeLine(0, 0, 6, 4, [](int, int) { return 7; });
-  LineBitmap bitmap;
-  ASSERT_TRUE(BuildLineBitmap(line, bitmap, PixelRect{2, 1, 9, 3}));  // cut to the image
-  EXPECT_EQ(bitmap.filled.left, 2);
-  EXPECT_EQ(bitmap.filled.right, 6);
-  EXPECT_EQ(bitmap.pixels.size(), 4u * 24u);  // the buffer keeps the whole line's shape
-  for (int i = 0; i < 4; ++i) {
-    for (int j = 0; j < 8; ++j) {
-      const bool inWindow = i >= 1 && i < 3 && j >= 2 && j < 6;
-      EXPECT_EQ(bitmap.pixels.data()[i * 24 + j * 3], inWindow ? 7 : kSentinel) << i << "," << j;
+  // Nine columns: rows are written four pixels at a time and then one by one, so the windows
+  // start and end at every offset of that grouping.
+  const PageLine line = MakeLine(0, 0, 9, 4, [](int i, int j) { return 1 + 16 * i + j; });
+  struct Case {
+    PixelRect window, filled;
+  };
+  const Case cases[] = {
+      {{2, 1, 12, 3}, {2, 1, 9, 3}},  // cut to the image
+      {{0, 0, 9, 4}, {0, 0, 9, 4}},  {{1, 0, 8, 4}, {1, 0, 8, 4}},   {{3, 2, 7, 3}, {3, 2, 7, 3}},
+      {{5, 0, 6, 4}, {5, 0, 6, 4}},  {{-4, -1, 3, 1}, {0, 0, 3, 1}},
+  };
+  for (const Case& c : cases) {
+    LineBitmap bitmap;
+    ASSERT_TRUE(BuildLineBitmap(line, bitmap, c.window));
+    EXPECT_EQ(
+        std::tie(bitmap.filled.left, bitmap.filled.top, bitmap.filled.right, bitmap.filled.bottom),
+        std::tie(c.filled.left, c.filled.top, c.filled.right, c.filled.bottom));
+    EXPECT_EQ(bitmap.pixels.size(), 4u * 36u);  // the buffer keeps the whole line's shape
+    for (int i = 0; i < 4; ++i) {
+      for (int j = 0; j < 12; ++j) {
+        const bool inWindow =
+            i >= c.filled.top && i < c.filled.bottom && j >= c.filled.left && j < c.filled.right;
+        for (int b = 0; b < 3; ++b) {
+          EXPECT_EQ(bitmap.pixels.data()[i * 36 + j * 3 + b], inWindow ? 1 + 16 * i + j : kSentinel)
+              << "window from " << c.window.left << "," << c.window.top << ": " << i << "," << j;
+        }
+      }
     }
   }
 }
