@@ -2,7 +2,11 @@
 
 #include <string>
 
-// Benchmark names, shared by the registrations and the figures computed from them.
+// Benchmark names, shared by the registrations and the figures computed from them, and the
+// screen viewport measured, in device pixels.
+inline constexpr int kViewportWidth = 1920;
+inline constexpr int kViewportHeight = 1080;
+
 struct ZoomCase {
   const char* name;  // the zoom as printed
   const char* keys;  // the zoom keys that give it from 1.0

@@ -4,6 +4,7 @@
 #include <span>
 #include <string>
 
+#include "BenchNames.h"
 #include "pageview/CPLIMDispView.h"
 #include "platform/CDocument.h"
 
@@ -15,9 +16,6 @@ struct BenchFiles {
 };
 const BenchFiles& Files();
 void SetFiles(BenchFiles files);
-
-inline constexpr int kViewportWidth = 1920;
-inline constexpr int kViewportHeight = 1080;
 
 // A page view that also counts the device rows its passes were asked to draw.
 class CountingView : public CPLIMDispView {

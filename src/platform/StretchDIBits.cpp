@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <memory>
-#include <new>
 
 namespace {
 
@@ -93,31 +91,29 @@ bool HeaderSupported(const BITMAPINFOHEADER& h) {
          h.biCompression == BI_RGB && h.biWidth > 0 && h.biHeight > 0;
 }
 
-// Where each destination column of a plan takes its source pixels: the first column of its
-// span, as an offset into the source window, and the span's length. Built by stepping the
-// quotient k * S / D along the axis, so no column needs a division.
+// Destination columns are drawn in chunks of this many, so the transfer needs no heap.
+constexpr std::int32_t kChunkColumns = 1024;
+
+// Where each destination column of a chunk takes its source pixels: the first bitmap column of
+// its span and the span's length. Built by stepping the quotient k * S / D along the axis, so
+// no column needs a division.
 struct ColumnMap {
-  std::unique_ptr<std::int32_t[]> first;
-  std::unique_ptr<std::int32_t[]> count;
+  std::int32_t first[kChunkColumns];
+  std::int32_t count[kChunkColumns];
   bool single = true;     // every span is one column (the source is not shrunk)
   bool identity = false;  // column i takes source column first[0] + i
 };
 
-bool MakeColumnMap(const StretchPlan& plan, std::int32_t windowLeft, ColumnMap& map) {
-  const StretchAxis& axis = plan.x;
-  const std::int32_t columns = plan.device.right - plan.device.left;
-  map.first.reset(new (std::nothrow) std::int32_t[columns]);
-  map.count.reset(new (std::nothrow) std::int32_t[columns]);
-  if (!map.first || !map.count) return false;
-  // Axis positions k of the clipped columns, lowest first; reversed axes run k downward.
-  const std::int64_t lowDevice = plan.device.left - axis.deviceStart;
+// Maps the device columns [left, left + columns), columns <= kChunkColumns.
+void MakeColumnMap(const StretchAxis& axis, std::int32_t left, std::int32_t columns,
+                   ColumnMap& map) {
+  // Axis positions k of the columns, lowest first; reversed axes run k downward.
+  const std::int64_t lowDevice = left - axis.deviceStart;
   const std::int64_t kLow =
       axis.reversed ? axis.destLength - 1 - (lowDevice + columns - 1) : lowDevice;
   const std::int64_t S = axis.sourceLength, D = axis.destLength;
   std::int64_t quotient = kLow * S / D, remainder = kLow * S % D;  // k * S = quotient * D + rem
   const std::int64_t quotientStep = S / D, remainderStep = S % D;
-  const std::int64_t base = axis.sourceStart - windowLeft;
-  map.single = S <= D;
   for (std::int32_t n = 0; n < columns; ++n) {
     const std::int64_t lo = quotient;
     quotient += quotientStep;
@@ -127,11 +123,11 @@ bool MakeColumnMap(const StretchPlan& plan, std::int32_t windowLeft, ColumnMap& 
       ++quotient;
     }
     const std::int32_t index = axis.reversed ? columns - 1 - n : n;
-    map.first[index] = static_cast<std::int32_t>(base + lo);
+    map.first[index] = static_cast<std::int32_t>(axis.sourceStart + lo);
     map.count[index] = static_cast<std::int32_t>(std::max<std::int64_t>(1, quotient - lo));
   }
+  map.single = S <= D;
   map.identity = S == D && !axis.reversed;
-  return true;
 }
 
 // A source pixel as an opaque canvas pixel. The wide form loads 4 bytes and so may only be used
@@ -149,68 +145,30 @@ struct WidePixel {
   }
 };
 
-// out[i] &= source pixel i, for a row read one to one.
-template <typename Pixel>
-void AndRowIdentity(std::uint32_t* out, const std::uint8_t* source, std::int32_t count) {
-  for (std::int32_t i = 0; i < count; ++i) out[i] &= Pixel::Load(source + 3 * i);
-}
-
-// out[i] &= source pixel columns[i], for a stretched or mirrored row.
-template <typename Pixel>
-void AndRowGather(std::uint32_t* out, const std::uint8_t* source, const std::int32_t* columns,
-                  std::int32_t count) {
-  for (std::int32_t i = 0; i < count; ++i) out[i] &= Pixel::Load(source + 3 * columns[i]);
-}
-
-// acc[j] &= source pixel j: one more source row merged into a shrunk destination row.
-template <typename Pixel>
-void AndIntoAccumulator(std::uint32_t* acc, const std::uint8_t* source, std::int32_t count) {
-  for (std::int32_t j = 0; j < count; ++j) acc[j] &= Pixel::Load(source + 3 * j);
-}
-
-// out[i] &= the AND of the accumulated pixels of column i's span.
-void AndRowFromAccumulator(std::uint32_t* out, const std::uint32_t* acc, const ColumnMap& map,
-                           std::int32_t count) {
-  if (map.single) {
-    for (std::int32_t i = 0; i < count; ++i) out[i] &= acc[map.first[i]];
-    return;
-  }
-  for (std::int32_t i = 0; i < count; ++i) {
-    const std::uint32_t* span = acc + map.first[i];
-    std::uint32_t merged = span[0];
-    for (std::int32_t s = 1; s < map.count[i]; ++s) merged &= span[s];
-    out[i] &= merged;
-  }
-}
-
-// Draws one destination row from buffer rows [first, last), reading the pixels through
-// `Pixel`. `acc` holds the merge of `cachedFirst`..`cachedLast` from the row before.
+// Draws one destination row of a chunk from buffer rows [first, last) of `source`, whose rows
+// are `stride` bytes apart.
 template <typename Pixel>
 void DrawRow(std::uint32_t* out, const std::uint8_t* source, std::int64_t stride,
-             std::int64_t first, std::int64_t last, const PixelRect& window, const ColumnMap& map,
-             std::int32_t columns, std::uint32_t* acc, std::int64_t& cachedFirst,
-             std::int64_t& cachedLast) {
-  const std::uint8_t* windowRow = source + std::int64_t{window.left} * 3;
-  if (last - first == 1 && map.single) {
-    const std::uint8_t* row = windowRow + first * stride;
-    if (map.identity) {
-      AndRowIdentity<Pixel>(out, row + std::int64_t{map.first[0]} * 3, columns);
-    } else {
-      AndRowGather<Pixel>(out, row, map.first.get(), columns);
+             std::int64_t first, std::int64_t last, const ColumnMap& map, std::int32_t columns) {
+  const std::uint8_t* row = source + first * stride;
+  if (last - first == 1 && map.identity) {
+    const std::uint8_t* pixel = row + std::int64_t{map.first[0]} * 3;
+    for (std::int32_t i = 0; i < columns; ++i) out[i] &= Pixel::Load(pixel + 3 * i);
+  } else if (last - first == 1 && map.single) {
+    for (std::int32_t i = 0; i < columns; ++i) {
+      out[i] &= Pixel::Load(row + std::int64_t{map.first[i]} * 3);
     }
-    return;
-  }
-  // Shrunk rows: merge their source rows once, then each column's span.
-  const std::int32_t windowWidth = window.right - window.left;
-  if (first != cachedFirst || last != cachedLast) {
-    std::fill_n(acc, windowWidth, ~std::uint32_t{0});
-    for (std::int64_t row = first; row < last; ++row) {
-      AndIntoAccumulator<Pixel>(acc, windowRow + row * stride, windowWidth);
+  } else {
+    // Shrunk: every source pixel of the column's rows and span is merged.
+    for (std::int32_t i = 0; i < columns; ++i) {
+      std::uint32_t merged = ~std::uint32_t{0};
+      const std::uint8_t* span = row + std::int64_t{map.first[i]} * 3;
+      for (std::int64_t r = first; r < last; ++r, span += stride) {
+        for (std::int32_t s = 0; s < map.count[i]; ++s) merged &= Pixel::Load(span + 3 * s);
+      }
+      out[i] &= merged;
     }
-    cachedFirst = first;
-    cachedLast = last;
   }
-  AndRowFromAccumulator(out, acc, map, columns);
 }
 
 }  // namespace
@@ -230,29 +188,25 @@ int StretchDIBits(const DrawTarget& target, std::int32_t xDest, std::int32_t yDe
   StretchPlan plan;
   if (!PlanStretch(target, xDest, yDest, wDest, hDest, xSrc, ySrc, wSrc, hSrc, plan)) return 0;
 
-  const PixelRect window = plan.SourceWindow();
-  const std::int32_t windowWidth = window.right - window.left;
-  ColumnMap map;
-  std::unique_ptr<std::uint32_t[]> acc(new (std::nothrow) std::uint32_t[windowWidth]);
-  if (!acc || !MakeColumnMap(plan, window.left, map)) return 0;
-
   const auto* source = static_cast<const std::uint8_t*>(bits);
   const std::int64_t stride = Dib24Stride(header->biWidth);
-  // A 4-byte load of the window's last pixel stays in the buffer unless that pixel ends it.
-  const std::int64_t wideRowsEnd =
-      std::int64_t{window.right} * 3 < stride ? header->biHeight : header->biHeight - 1;
-  const std::int32_t columns = plan.device.right - plan.device.left;
-  std::int64_t cachedFirst = -1, cachedLast = -1;
-  for (std::int32_t y = plan.device.top; y < plan.device.bottom; ++y) {
-    std::int64_t first, last;
-    plan.y.SourceSpan(y, first, last);
-    std::uint32_t* out = target.canvas->Row(y) + plan.device.left;
-    if (last <= wideRowsEnd) {
-      DrawRow<WidePixel>(out, source, stride, first, last, window, map, columns, acc.get(),
-                         cachedFirst, cachedLast);
-    } else {
-      DrawRow<NarrowPixel>(out, source, stride, first, last, window, map, columns, acc.get(),
-                           cachedFirst, cachedLast);
+  // A 4-byte load of the last pixel read stays in the buffer unless that pixel ends it.
+  const std::int64_t wideRowsEnd = std::int64_t{plan.SourceWindow().right} * 3 < stride
+                                       ? header->biHeight
+                                       : header->biHeight - 1;
+  ColumnMap map;
+  for (std::int32_t left = plan.device.left; left < plan.device.right; left += kChunkColumns) {
+    const std::int32_t columns = std::min(kChunkColumns, plan.device.right - left);
+    MakeColumnMap(plan.x, left, columns, map);
+    for (std::int32_t y = plan.device.top; y < plan.device.bottom; ++y) {
+      std::int64_t first, last;
+      plan.y.SourceSpan(y, first, last);
+      std::uint32_t* out = target.canvas->Row(y) + left;
+      if (last <= wideRowsEnd) {
+        DrawRow<WidePixel>(out, source, stride, first, last, map, columns);
+      } else {
+        DrawRow<NarrowPixel>(out, source, stride, first, last, map, columns);
+      }
     }
   }
   return plan.device.bottom - plan.device.top;

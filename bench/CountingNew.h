@@ -1,0 +1,12 @@
+#pragma once
+
+#include <cstdint>
+
+// The memory benchmark replaces the global operator new and delete with versions that count
+// the bytes held. Memory Qt takes with malloc is not seen; peak RSS covers that.
+
+// Bytes held through operator new now.
+std::int64_t LiveNewBytes();
+// The most bytes held at once since the last ResetPeakNewBytes().
+std::int64_t PeakNewBytes();
+void ResetPeakNewBytes();
