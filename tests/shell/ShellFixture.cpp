@@ -12,12 +12,9 @@ namespace {
 // Settings go to a folder of this test program's own, chosen before Qt first reads the
 // settings location.
 void UseTemporaryConfigFolder() {
-  static TempDir* config = [] {
-    auto* folder = new TempDir;
-    setenv("XDG_CONFIG_HOME", folder->path().c_str(), 1);
-    return folder;
-  }();
-  (void)config;
+  static const TempDir config;
+  static const bool chosen = setenv("XDG_CONFIG_HOME", config.path().c_str(), 1) == 0;
+  (void)chosen;
 }
 
 }  // namespace
