@@ -7,10 +7,10 @@
 #include <memory>
 #include <string>
 
+#include "CountingNew.h"
 #include "pageview/CPLIMDispView.h"
 #include "platform/CDocument.h"
 #include "platform/PlatformUiScript.h"
-#include "reliability/CountingAllocator.h"
 #include "reliability/PageFiles.h"
 
 namespace {
@@ -24,9 +24,9 @@ class LeakCycles : public testing::Test {
   // live memory grew over the second run.
   std::int64_t Growth(const std::function<void()>& cycle) {
     for (int i = 0; i < kWarmUpCycles; ++i) RunOnce(cycle);
-    const std::int64_t before = LiveAllocatedBytes();
+    const std::int64_t before = LiveNewBytes();
     for (int i = 0; i < kCycles; ++i) RunOnce(cycle);
-    return LiveAllocatedBytes() - before;
+    return LiveNewBytes() - before;
   }
 
   void RunOnce(const std::function<void()>& cycle) {
@@ -80,7 +80,9 @@ TEST_F(LeakCycles, LoadsClosesAndFailuresHoldNoMoreMemory) {
     SCOPED_TRACE(c.name);
     // A failed expectation keeps memory of its own, so growth only counts after a clean run.
     const std::int64_t growth = Growth(c.cycle);
-    if (!HasFailure()) EXPECT_EQ(growth, 0);
+    if (!HasFailure()) {
+      EXPECT_EQ(growth, 0);
+    }
   }
 }
 

@@ -1,16 +1,15 @@
-// Loading a page never asks for more memory than the file holds, plus a small constant,
-// whatever lengths its header and records claim; and no load, good or refused, leaves memory
-// behind.
+// Loading a page never holds more memory than the file holds, plus a small constant, whatever
+// lengths its header and records claim; and no load, good or refused, leaves memory behind.
 #include <gtest/gtest.h>
 
 #include <limits>
 #include <string>
 #include <vector>
 
+#include "CountingNew.h"
 #include "pageview/CPLIMDispView.h"
 #include "platform/CDocument.h"
 #include "platform/PlatformUiScript.h"
-#include "reliability/CountingAllocator.h"
 #include "reliability/PageFiles.h"
 
 namespace {
@@ -61,14 +60,16 @@ std::string OneLineCut(LineSpec line, std::size_t dropped) {
 
 class LoadAllocation : public testing::Test {
  protected:
-  // Loads `bytes` from a file into a fresh view and returns the bytes the load asked for.
-  std::uint64_t RequestedByLoad(const std::string& bytes, bool& loaded) {
+  // Loads `bytes` from a file into a fresh view and returns the most memory the load held at
+  // once, beyond what was held before.
+  std::int64_t PeakOfLoad(const std::string& bytes, bool& loaded) {
     const std::string path = WritePageBytes(dir, "page.plim", bytes);
     CDocument document;
     CPLIMDispView view(&document);
-    AllocationTally tally;
+    ResetPeakNewBytes();
+    const std::int64_t before = LiveNewBytes();
     loaded = view.LoadPageFile(path);
-    return tally.RequestedBytes();
+    return PeakNewBytes() - before;
   }
 
   QApplication& app = TestApplication();
@@ -76,7 +77,7 @@ class LoadAllocation : public testing::Test {
   PlatformUiScript ui;
 };
 
-TEST_F(LoadAllocation, HostilePagesAskForNoMoreThanTheFileHolds) {
+TEST_F(LoadAllocation, HostilePagesHoldNoMoreThanTheFileHolds) {
   const PageSpec small = SmallPage();
   const struct {
     const char* name;
@@ -107,9 +108,9 @@ TEST_F(LoadAllocation, HostilePagesAskForNoMoreThanTheFileHolds) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     bool loaded = false;
-    const std::uint64_t requested = RequestedByLoad(c.bytes, loaded);
+    const std::int64_t peak = PeakOfLoad(c.bytes, loaded);
     EXPECT_EQ(loaded, c.loads);
-    EXPECT_LE(requested, c.bytes.size() + kLoadSlack);
+    EXPECT_LE(peak, static_cast<std::int64_t>(c.bytes.size() + kLoadSlack));
   }
 }
 
@@ -127,21 +128,22 @@ TEST_F(LoadAllocation, EveryPrefixLoadsCompleteOrIsRefusedWithoutLeaking) {
   for (std::size_t length = 0; length <= whole.size(); ++length) {
     SCOPED_TRACE("prefix of " + std::to_string(length) + " bytes");
     const std::string path = WritePageBytes(dir, "prefix.plim", whole.substr(0, length));
-    const std::int64_t before = LiveAllocatedBytes();
+    const std::int64_t before = LiveNewBytes();
     {
       CDocument document;
       CPLIMDispView view(&document);
       ASSERT_TRUE(view.LoadPageFile(shownPath));
-      AllocationTally tally;
+      ResetPeakNewBytes();
+      const std::int64_t held = LiveNewBytes();
       const bool loaded = view.LoadPageFile(path);
-      EXPECT_LE(tally.RequestedBytes(), length + kLoadSlack);
+      EXPECT_LE(PeakNewBytes() - held, static_cast<std::int64_t>(length + kLoadSlack));
       EXPECT_EQ(loaded, length == whole.size());
       EXPECT_EQ(view.lineCount(), loaded ? 3 : 2);
       EXPECT_EQ(view.fileOpen(), loaded);
     }
     ui.messages.clear();
     ui.messages.shrink_to_fit();
-    EXPECT_EQ(LiveAllocatedBytes(), before);
+    EXPECT_EQ(LiveNewBytes(), before);
   }
 }
 
