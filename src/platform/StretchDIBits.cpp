@@ -42,6 +42,29 @@ void StretchAxis::SourceSpan(std::int64_t device, std::int64_t& first, std::int6
   last = sourceStart + hi;
 }
 
+void StretchAxis::SourceSpans(std::int64_t low, std::int32_t count, std::int32_t* first,
+                              std::int32_t* length) const {
+  if (count <= 0) return;
+  // Axis positions k of the device positions, lowest first; reversed axes run k downward.
+  const std::int64_t lowOffset = low - deviceStart;
+  const std::int64_t kLow = reversed ? destLength - 1 - (lowOffset + count - 1) : lowOffset;
+  const std::int64_t S = sourceLength, D = destLength;
+  std::int64_t quotient = kLow * S / D, remainder = kLow * S % D;  // k * S = quotient * D + rem
+  const std::int64_t quotientStep = S / D, remainderStep = S % D;
+  for (std::int32_t n = 0; n < count; ++n) {
+    const std::int64_t lo = quotient;
+    quotient += quotientStep;
+    remainder += remainderStep;
+    if (remainder >= D) {
+      remainder -= D;
+      ++quotient;
+    }
+    const std::int32_t index = reversed ? count - 1 - n : n;
+    first[index] = static_cast<std::int32_t>(sourceStart + lo);
+    length[index] = static_cast<std::int32_t>(std::max<std::int64_t>(1, quotient - lo));
+  }
+}
+
 PixelRect StretchPlan::SourceWindow() const {
   if (device.Empty()) return {};
   std::int64_t a0, a1, b0, b1;
@@ -107,27 +130,9 @@ struct ColumnMap {
 // Maps the device columns [left, left + columns), columns <= kChunkColumns.
 void MakeColumnMap(const StretchAxis& axis, std::int32_t left, std::int32_t columns,
                    ColumnMap& map) {
-  // Axis positions k of the columns, lowest first; reversed axes run k downward.
-  const std::int64_t lowDevice = left - axis.deviceStart;
-  const std::int64_t kLow =
-      axis.reversed ? axis.destLength - 1 - (lowDevice + columns - 1) : lowDevice;
-  const std::int64_t S = axis.sourceLength, D = axis.destLength;
-  std::int64_t quotient = kLow * S / D, remainder = kLow * S % D;  // k * S = quotient * D + rem
-  const std::int64_t quotientStep = S / D, remainderStep = S % D;
-  for (std::int32_t n = 0; n < columns; ++n) {
-    const std::int64_t lo = quotient;
-    quotient += quotientStep;
-    remainder += remainderStep;
-    if (remainder >= D) {
-      remainder -= D;
-      ++quotient;
-    }
-    const std::int32_t index = axis.reversed ? columns - 1 - n : n;
-    map.first[index] = static_cast<std::int32_t>(axis.sourceStart + lo);
-    map.count[index] = static_cast<std::int32_t>(std::max<std::int64_t>(1, quotient - lo));
-  }
-  map.single = S <= D;
-  map.identity = S == D && !axis.reversed;
+  axis.SourceSpans(left, columns, map.first, map.count);
+  map.single = axis.sourceLength <= axis.destLength;
+  map.identity = axis.sourceLength == axis.destLength && !axis.reversed;
 }
 
 // A source pixel as an opaque canvas pixel. The wide form loads 4 bytes and so may only be used

@@ -13,6 +13,7 @@ struct PixelRect {
   std::int32_t bottom = 0;
 
   bool Empty() const { return right <= left || bottom <= top; }
+  bool operator==(const PixelRect&) const = default;
   bool Contains(const PixelRect& other) const {
     return other.Empty() || (left <= other.left && top <= other.top && other.right <= right &&
                              other.bottom <= bottom);
@@ -44,6 +45,14 @@ struct StretchAxis {
   // The source indices [first, last) merged into the destination pixel at `device`, which must
   // lie within [deviceStart, deviceStart + destLength).
   void SourceSpan(std::int64_t device, std::int64_t& first, std::int64_t& last) const;
+
+  // The spans of the `count` device positions from `low` on, all within the destination:
+  // position low + i merges the source indices [first[i], first[i] + length[i]). Steps the
+  // quotient k * S / D along the axis, so no position needs a division.
+  void SourceSpans(std::int64_t low, std::int32_t count, std::int32_t* first,
+                   std::int32_t* length) const;
+
+  bool operator==(const StretchAxis&) const = default;
 };
 
 // The geometry of one transfer from a bottom-up bitmap, clipped to its target.
@@ -55,6 +64,8 @@ struct StretchPlan {
   // The bitmap columns (left, right) and buffer rows (top, bottom) that the transfer reads;
   // empty when it draws nothing.
   PixelRect SourceWindow() const;
+
+  bool operator==(const StretchPlan&) const = default;
 };
 
 // Plans the transfer of the source rectangle (xSrc, ySrc, wSrc, hSrc) of a bottom-up bitmap to

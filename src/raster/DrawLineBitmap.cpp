@@ -42,8 +42,32 @@ bool VisibleSourceWindow(const CDC& dc, const PageLine& line, float zoom, PixelR
   return true;
 }
 
+void DrawReducedBitmap(const DrawTarget& target, const LineBitmap& bitmap,
+                       BITMAPINFOHEADER& header) {
+  header.biBitCount = 24;
+  header.biWidth = bitmap.paddedWidth;
+  header.biHeight = bitmap.height;
+  if (bitmap.pixels.empty() || !bitmap.Reduced()) return;
+  // Placed in device pixels, so no logical coordinate can overflow.
+  DrawTarget device = target;
+  device.originX = 0;
+  device.originY = 0;
+  const PixelRect& rect = bitmap.reducedFor.device;
+  StretchDIBits(device, rect.left, rect.bottom, bitmap.width, -bitmap.height, 0, 0, bitmap.width,
+                bitmap.height, bitmap.pixels.data(), &header, DIB_RGB_COLORS, SRCAND);
+}
+
 void DrawLineBitmap(CDC& dc, const PageLine& line, LineBitmap& bitmap, BITMAPINFOHEADER& header,
                     float zoom) {
+  if (bitmap.Reduced()) {
+    StretchPlan plan;
+    if (PlanLine(dc, line, LineDestination(line, zoom), plan) &&
+        (plan == bitmap.reducedFor || BuildLineBitmap(line, bitmap, plan))) {
+      DrawReducedBitmap(dc.Target(), bitmap, header);
+    }
+    bitmap = LineBitmap{};
+    return;
+  }
   header.biBitCount = 24;
   header.biWidth = PaddedWidth(line.width);
   header.biHeight = line.height;
@@ -61,9 +85,16 @@ void DrawLineBitmap(CDC& dc, const PageLine& line, LineBitmap& bitmap, BITMAPINF
 
 bool RasterizeLine(CDC& dc, const PageLine& line, BITMAPINFOHEADER& header, float zoom) {
   LineBitmap bitmap;
-  PixelRect window;
-  if (VisibleSourceWindow(dc, line, zoom, window) && !BuildLineBitmap(line, bitmap, window)) {
-    return false;
+  StretchPlan plan;
+  if (PlanLine(dc, line, LineDestination(line, zoom), plan)) {
+    // A shrinking transfer merges several source pixels into each device pixel; reducing the
+    // greys first widens only the merged pixels to 24 bits.
+    const bool shrinking =
+        plan.x.sourceLength > plan.x.destLength || plan.y.sourceLength > plan.y.destLength;
+    if (!(shrinking ? BuildLineBitmap(line, bitmap, plan)
+                    : BuildLineBitmap(line, bitmap, plan.SourceWindow()))) {
+      return false;
+    }
   }
   DrawLineBitmap(dc, line, bitmap, header, zoom);
   return true;

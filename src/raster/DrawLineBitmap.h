@@ -27,15 +27,25 @@ void InitBitmapHeader(BITMAPINFOHEADER& header);
 // `dc`. Returns false when the transfer draws nothing there (the line can be skipped).
 bool VisibleSourceWindow(const CDC& dc, const PageLine& line, float zoom, PixelRect& window);
 
-// Writes the line's shape into `header` (24 bits, paddedWidth, height), ANDs the bitmap onto
-// `dc` at its scaled place in one transfer of source (0, 0, width, height), and releases the
-// bitmap's buffer. A bitmap that is empty or not built from `line` transfers nothing. Parts of
-// the image that the transfer needs but the bitmap lacks are filled first.
+// Writes the bitmap's shape into `header` (24 bits, paddedWidth, height), ANDs the bitmap onto
+// `dc` at the line's scaled place, and releases the bitmap's buffer. A bitmap of the line image
+// goes in one transfer of source (0, 0, width, height); parts of the image that the transfer
+// needs but the bitmap lacks are filled first. A reduced bitmap goes one to one onto its
+// device rectangle, after being reduced again if it was made for another transfer (nothing is
+// drawn if that cannot be done). A bitmap that is empty or not built from `line` transfers
+// nothing.
 void DrawLineBitmap(CDC& dc, const PageLine& line, LineBitmap& bitmap, BITMAPINFOHEADER& header,
                     float zoom);
 
+// ANDs a reduced bitmap one to one onto its device rectangle of `target`, mirrored so that its
+// first buffer row lands on the rectangle's top, as every line image stands. Writes the
+// bitmap's shape into `header`.
+void DrawReducedBitmap(const DrawTarget& target, const LineBitmap& bitmap,
+                       BITMAPINFOHEADER& header);
+
 // One line of a drawing pass: builds only the part of its bitmap that lands in the clip of `dc`
-// and draws it, leaving the same picture as a full build. Returns false when the bitmap buffer
-// cannot be had; nothing is drawn then.
+// (at a shrinking zoom, already reduced to the destination's pixels) and draws it, leaving the
+// same picture as a full build. Returns false when the bitmap buffer cannot be had; nothing is
+// drawn then.
 [[nodiscard]] bool RasterizeLine(CDC& dc, const PageLine& line, BITMAPINFOHEADER& header,
                                  float zoom);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -31,6 +32,53 @@ void ExpandGreys(const std::uint8_t* grey, std::int32_t count, std::uint8_t* out
   }
   for (; j < count; ++j, ++grey, out += 3) out[0] = out[1] = out[2] = *grey;
 }
+
+// dest[i] = a[i] & b[i] for i < count; plain byte loops that the compiler vectorises.
+void AndBytes(std::uint8_t* __restrict dest, const std::uint8_t* __restrict a,
+              const std::uint8_t* __restrict b, std::int32_t count) {
+  for (std::int32_t i = 0; i < count; ++i) dest[i] = a[i] & b[i];
+}
+void AndInto(std::uint8_t* __restrict dest, const std::uint8_t* __restrict source,
+             std::int32_t count) {
+  for (std::int32_t i = 0; i < count; ++i) dest[i] &= source[i];
+}
+
+// The largest `level` with 2^level <= max(1, S / D) along `axis`. Every span of the axis is
+// then between 2^level and 2^(level + 1) long (spans are S / D or S / D + 1 long when
+// shrinking, 1 otherwise), so the AND of a span [first, last) is the AND of the two runs of
+// 2^level source pixels that start at first and at last - 2^level.
+int RunLevel(const StretchAxis& axis) {
+  const std::int64_t shortest = std::max<std::int64_t>(1, axis.sourceLength / axis.destLength);
+  int level = 0;
+  while ((std::int64_t{2} << level) <= shortest) ++level;
+  return level;
+}
+
+// The working memory of a reduced build: for each device column the two run starts whose AND
+// is its span's (relative to the source window's left), two source-row accumulators as wide as
+// the window, and one grey device row.
+struct ReduceScratch {
+  ByteBuffer buffer;
+  std::int32_t* runLow = nullptr;
+  std::int32_t* runHigh = nullptr;
+  std::uint8_t* rowA = nullptr;
+  std::uint8_t* rowB = nullptr;
+  std::uint8_t* greys = nullptr;
+
+  bool Allocate(std::int32_t columns, std::int32_t windowWidth) {
+    const std::size_t indexBytes = sizeof(std::int32_t) * static_cast<std::size_t>(columns);
+    const std::size_t size = 2 * indexBytes + 2 * static_cast<std::size_t>(windowWidth) +
+                             static_cast<std::size_t>(columns);
+    if (!gAllocator(size, buffer)) return false;
+    std::uint8_t* p = buffer.data();
+    runLow = reinterpret_cast<std::int32_t*>(p);
+    runHigh = reinterpret_cast<std::int32_t*>(p + indexBytes);
+    rowA = p + 2 * indexBytes;
+    rowB = rowA + windowWidth;
+    greys = rowB + windowWidth;
+    return true;
+  }
+};
 
 }  // namespace
 
@@ -81,4 +129,61 @@ void FillLineBitmap(const PageLine& line, LineBitmap& bitmap, const PixelRect& w
     ExpandGreys(grey, right - left, out);
   }
   bitmap.filled = {left, top, right, bottom};
+}
+
+bool BuildLineBitmap(const PageLine& line, LineBitmap& bitmap, const StretchPlan& plan) {
+  bitmap = LineBitmap{};
+  if (!HasImage(line) || plan.device.Empty()) return true;
+  const PixelRect window = plan.SourceWindow();
+  if (!PixelRect{0, 0, line.width, line.height}.Contains(window)) return true;
+  const std::int32_t columns = plan.device.right - plan.device.left;
+  const std::int32_t rows = plan.device.bottom - plan.device.top;
+  const std::int32_t paddedWidth = PaddedWidth(columns);
+  if (paddedWidth == 0) return false;
+  const std::int64_t bytes = std::int64_t{rows} * paddedWidth * 3;
+  if (bytes > kMaxLineBitmapBytes) return false;
+  const std::int32_t windowWidth = window.right - window.left;
+  ReduceScratch scratch;
+  if (!scratch.Allocate(columns, windowWidth) ||
+      !gAllocator(static_cast<std::size_t>(bytes), bitmap.pixels)) {
+    bitmap = LineBitmap{};
+    return false;
+  }
+  bitmap.width = columns;
+  bitmap.height = rows;
+  bitmap.paddedWidth = paddedWidth;
+  bitmap.reducedFor = plan;
+
+  const int level = RunLevel(plan.x);
+  const std::int32_t run = std::int32_t{1} << level;
+  // runHigh holds the span lengths until it is turned into run starts.
+  plan.x.SourceSpans(plan.device.left, columns, scratch.runLow, scratch.runHigh);
+  for (std::int32_t j = 0; j < columns; ++j) {
+    scratch.runLow[j] -= window.left;
+    scratch.runHigh[j] += scratch.runLow[j] - run;
+  }
+  for (std::int32_t i = 0; i < rows; ++i) {
+    std::int64_t first, last;
+    plan.y.SourceSpan(plan.device.top + i, first, last);
+    const std::uint8_t* source = line.pixels.data() + first * line.width + window.left;
+    std::memcpy(scratch.rowA, source, static_cast<std::size_t>(windowWidth));
+    for (std::int64_t r = first + 1; r < last; ++r) {
+      source += line.width;
+      AndInto(scratch.rowA, source, windowWidth);
+    }
+    // runs[j] becomes the AND of the 2^level pixels from j on, for every run inside the window.
+    std::uint8_t* runs = scratch.rowA;
+    std::uint8_t* spare = scratch.rowB;
+    for (int l = 0; l < level; ++l) {
+      const std::int32_t step = std::int32_t{1} << l;
+      AndBytes(spare, runs, runs + step, windowWidth - (2 * step - 1));
+      std::swap(runs, spare);
+    }
+    for (std::int32_t j = 0; j < columns; ++j) {
+      scratch.greys[j] = runs[scratch.runLow[j]] & runs[scratch.runHigh[j]];
+    }
+    ExpandGreys(scratch.greys, columns, bitmap.pixels.data() + i * bitmap.stride());
+  }
+  bitmap.filled = {0, 0, columns, rows};
+  return true;
 }

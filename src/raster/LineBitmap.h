@@ -17,18 +17,24 @@ inline constexpr std::int64_t kMaxLineBitmapBytes = INT32_MAX;
 // for those).
 std::int32_t PaddedWidth(std::int32_t width);
 
-// Buffer row i holds image row i (the top row first); pixel j of a row is bytes 3j..3j+2, all
+// Buffer row i holds picture row i (the top row first); pixel j of a row is bytes 3j..3j+2, all
 // equal to the grey byte. Rows are PaddedWidth(width) * 3 bytes apart; padding columns are never
-// written. Only the image part `filled` (columns left..right, rows top..bottom, half-open) has
-// been written; the rest of the buffer is undefined.
+// written. Only the part `filled` (columns left..right, rows top..bottom, half-open) has been
+// written; the rest of the buffer is undefined.
+// The picture is the line image itself, or, when `reducedFor` is set, the line already reduced
+// for that transfer: pixel (j, i) is the AND of the source pixels that device pixel
+// (device.left + j, device.top + i) of the plan merges, and width and height are the plan's
+// device rectangle's.
 struct LineBitmap {
   ByteBuffer pixels;
   std::int32_t width = 0;
   std::int32_t height = 0;
   std::int32_t paddedWidth = 0;
   PixelRect filled;
+  StretchPlan reducedFor;  // empty device rectangle: the bitmap holds the line image
 
   std::int64_t stride() const { return std::int64_t{paddedWidth} * 3; }
+  bool Reduced() const { return !reducedFor.device.Empty(); }
 };
 
 // Builds the bitmap of `line`: a buffer of height * paddedWidth * 3 bytes with the whole image,
@@ -39,6 +45,16 @@ struct LineBitmap {
 [[nodiscard]] bool BuildLineBitmap(const PageLine& line, LineBitmap& bitmap);
 [[nodiscard]] bool BuildLineBitmap(const PageLine& line, LineBitmap& bitmap,
                                    const PixelRect& window);
+
+// Builds the bitmap of `line` reduced for the transfer `plan` of its image (source columns and
+// buffer rows are image columns and rows): the AND of the source pixels of each device pixel is
+// taken on the greys, before they are widened to 24 bits, so the bitmap is as large as the
+// clipped destination and transferring it one to one onto plan.device gives the picture of the
+// stretched transfer. Reads each source pixel the plan merges once. A line short of its pixels,
+// or a plan that draws nothing or reads outside the image, gets no buffer. Returns false when
+// the buffers cannot be had; the bitmap is then empty.
+[[nodiscard]] bool BuildLineBitmap(const PageLine& line, LineBitmap& bitmap,
+                                   const StretchPlan& plan);
 
 // Writes the image part `window` of `line` into an already allocated bitmap of that line.
 void FillLineBitmap(const PageLine& line, LineBitmap& bitmap, const PixelRect& window);
