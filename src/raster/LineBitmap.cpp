@@ -43,6 +43,13 @@ void AndInto(std::uint8_t* __restrict dest, const std::uint8_t* __restrict sourc
   for (std::int32_t i = 0; i < count; ++i) dest[i] &= source[i];
 }
 
+// greys[j] = runs[low[j]] & runs[high[j]] for j < count.
+void AndRunPairs(std::uint8_t* __restrict greys, const std::uint8_t* __restrict runs,
+                 const std::int32_t* __restrict low, const std::int32_t* __restrict high,
+                 std::int32_t count) {
+  for (std::int32_t j = 0; j < count; ++j) greys[j] = runs[low[j]] & runs[high[j]];
+}
+
 // The largest `level` with 2^level <= max(1, S / D) along `axis`. Every span of the axis is
 // then between 2^level and 2^(level + 1) long (spans are S / D or S / D + 1 long when
 // shrinking, 1 otherwise), so the AND of a span [first, last) is the AND of the two runs of
@@ -179,9 +186,7 @@ bool BuildLineBitmap(const PageLine& line, LineBitmap& bitmap, const StretchPlan
       AndBytes(spare, runs, runs + step, windowWidth - (2 * step - 1));
       std::swap(runs, spare);
     }
-    for (std::int32_t j = 0; j < columns; ++j) {
-      scratch.greys[j] = runs[scratch.runLow[j]] & runs[scratch.runHigh[j]];
-    }
+    AndRunPairs(scratch.greys, runs, scratch.runLow, scratch.runHigh, columns);
     ExpandGreys(scratch.greys, columns, bitmap.pixels.data() + i * bitmap.stride());
   }
   bitmap.filled = {0, 0, columns, rows};
