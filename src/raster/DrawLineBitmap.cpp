@@ -10,14 +10,10 @@ std::int32_t Saturate(std::int64_t value) {
   return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, INT32_MIN, INT32_MAX));
 }
 
-// Device rows per band of a transfer from a bitmap of the line image.
-constexpr std::int32_t kBandRows = 64;
-
-bool PlanLine(const DrawTarget& target, const PageLine& line, const LineDest& dest,
-              StretchPlan& plan) {
+bool PlanLine(const CDC& dc, const PageLine& line, const LineDest& dest, StretchPlan& plan) {
   return line.width > 0 && line.height > 0 &&
-         PlanStretch(target, dest.x, dest.y, dest.width, dest.height, 0, 0, line.width, line.height,
-                     plan);
+         PlanStretch(dc.Target(), dest.x, dest.y, dest.width, dest.height, 0, 0, line.width,
+                     line.height, plan);
 }
 
 }  // namespace
@@ -40,7 +36,7 @@ void InitBitmapHeader(BITMAPINFOHEADER& header) {
 
 bool VisibleSourceWindow(const CDC& dc, const PageLine& line, float zoom, PixelRect& window) {
   StretchPlan plan;
-  if (!PlanLine(dc.Target(), line, LineDestination(line, zoom), plan)) return false;
+  if (!PlanLine(dc, line, LineDestination(line, zoom), plan)) return false;
   // Buffer row i is image row i, so the plan's buffer rows are image rows.
   window = plan.SourceWindow();
   return true;
@@ -65,7 +61,7 @@ void DrawLineBitmap(CDC& dc, const PageLine& line, LineBitmap& bitmap, BITMAPINF
                     float zoom) {
   if (bitmap.Reduced()) {
     StretchPlan plan;
-    if (PlanLine(dc.Target(), line, LineDestination(line, zoom), plan) &&
+    if (PlanLine(dc, line, LineDestination(line, zoom), plan) &&
         (plan == bitmap.reducedFor || BuildLineBitmap(line, bitmap, plan))) {
       DrawReducedBitmap(dc.Target(), bitmap, header);
     }
@@ -78,22 +74,11 @@ void DrawLineBitmap(CDC& dc, const PageLine& line, LineBitmap& bitmap, BITMAPINF
   const LineDest dest = LineDestination(line, zoom);
   StretchPlan plan;
   if (!bitmap.pixels.empty() && bitmap.width == line.width && bitmap.height == line.height &&
-      PlanLine(dc.Target(), line, dest, plan)) {
-    // Drawn in bands of device rows, each band's source rows filled just before its transfer,
-    // so that they are still in the cache when the transfer reads them.
-    DrawTarget band = dc.Target();
-    band.clip = plan.device;
-    for (std::int32_t top = plan.device.top; top < plan.device.bottom; top += kBandRows) {
-      band.clip.top = top;
-      band.clip.bottom = std::min(plan.device.bottom, top + kBandRows);  // within the canvas
-      StretchPlan part;
-      if (!PlanLine(band, line, dest, part)) continue;
-      if (const PixelRect needed = part.SourceWindow(); !bitmap.filled.Contains(needed)) {
-        FillLineBitmap(line, bitmap, needed);
-      }
-      StretchDIBits(band, dest.x, dest.y, dest.width, dest.height, 0, 0, line.width, line.height,
-                    bitmap.pixels.data(), &header, DIB_RGB_COLORS, SRCAND);
-    }
+      PlanLine(dc, line, dest, plan)) {
+    const PixelRect needed = plan.SourceWindow();
+    if (!bitmap.filled.Contains(needed)) FillLineBitmap(line, bitmap, needed);
+    dc.StretchDIBits(dest.x, dest.y, dest.width, dest.height, 0, 0, line.width, line.height,
+                     bitmap.pixels.data(), &header, DIB_RGB_COLORS, SRCAND);
   }
   bitmap = LineBitmap{};
 }
@@ -101,14 +86,13 @@ void DrawLineBitmap(CDC& dc, const PageLine& line, LineBitmap& bitmap, BITMAPINF
 bool RasterizeLine(CDC& dc, const PageLine& line, BITMAPINFOHEADER& header, float zoom) {
   LineBitmap bitmap;
   StretchPlan plan;
-  if (PlanLine(dc.Target(), line, LineDestination(line, zoom), plan)) {
+  if (PlanLine(dc, line, LineDestination(line, zoom), plan)) {
     // A shrinking transfer merges several source pixels into each device pixel; reducing the
     // greys first widens only the merged pixels to 24 bits.
     const bool shrinking =
         plan.x.sourceLength > plan.x.destLength || plan.y.sourceLength > plan.y.destLength;
-    // Otherwise the draw fills the rows it needs, band by band.
     if (!(shrinking ? BuildLineBitmap(line, bitmap, plan)
-                    : BuildLineBitmap(line, bitmap, PixelRect{}))) {
+                    : BuildLineBitmap(line, bitmap, plan.SourceWindow()))) {
       return false;
     }
   }
