@@ -180,6 +180,12 @@ std::int32_t AndRunFours(std::uint32_t* out, const std::uint8_t* pixel, std::int
   return i;
 }
 
+// out[i] &= pixels[i] for i < count, a loop the compiler vectorises.
+void AndRow(std::uint32_t* __restrict out, const std::uint32_t* __restrict pixels,
+            std::int32_t count) {
+  for (std::int32_t i = 0; i < count; ++i) out[i] &= pixels[i];
+}
+
 // Draws one destination row of a chunk from buffer rows [first, last) of `source`, whose rows
 // are `stride` bytes apart.
 template <typename Pixel>
@@ -232,18 +238,34 @@ int StretchDIBits(const DrawTarget& target, std::int32_t xDest, std::int32_t yDe
                                        ? header->biHeight
                                        : header->biHeight - 1;
   ColumnMap map;
+  // When the source is stretched vertically, neighbouring destination rows show the same
+  // source row: its pixels are merged once per chunk and ANDed onto each of them.
+  const bool rowsRepeat = plan.y.sourceLength < plan.y.destLength;
+  std::uint32_t merged[kChunkColumns];
   for (std::int32_t left = plan.device.left; left < plan.device.right; left += kChunkColumns) {
     const std::int32_t columns = std::min(kChunkColumns, plan.device.right - left);
     MakeColumnMap(plan.x, left, columns, map);
+    std::int64_t mergedRow = -1;
     for (std::int32_t y = plan.device.top; y < plan.device.bottom; ++y) {
       std::int64_t first, last;
       plan.y.SourceSpan(y, first, last);
       std::uint32_t* out = target.canvas->Row(y) + left;
-      if (last <= wideRowsEnd) {
-        DrawRow<WidePixel>(out, source, stride, first, last, map, columns);
-      } else {
-        DrawRow<NarrowPixel>(out, source, stride, first, last, map, columns);
+      std::uint32_t* row = out;
+      if (rowsRepeat) {
+        if (first == mergedRow) {
+          AndRow(out, merged, columns);
+          continue;
+        }
+        std::fill_n(merged, columns, ~std::uint32_t{0});
+        row = merged;
+        mergedRow = first;
       }
+      if (last <= wideRowsEnd) {
+        DrawRow<WidePixel>(row, source, stride, first, last, map, columns);
+      } else {
+        DrawRow<NarrowPixel>(row, source, stride, first, last, map, columns);
+      }
+      if (rowsRepeat) AndRow(out, merged, columns);
     }
   }
   return plan.device.bottom - plan.device.top;

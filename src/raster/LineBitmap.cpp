@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <utility>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -204,18 +203,21 @@ bool BuildLineBitmap(const PageLine& line, LineBitmap& bitmap, const StretchPlan
     std::int64_t first, last;
     plan.y.SourceSpan(plan.device.top + i, first, last);
     const std::uint8_t* source = line.pixels.data() + first * line.width + window.left;
-    std::memcpy(scratch.rowA, source, static_cast<std::size_t>(windowWidth));
-    for (std::int64_t r = first + 1; r < last; ++r) {
-      source += line.width;
-      AndInto(scratch.rowA, source, windowWidth);
+    // runs[j] becomes the AND of the 2^level pixels from j on of the span's rows, for every run
+    // inside the window; a single row is read in place.
+    const std::uint8_t* runs = source;
+    if (last - first > 1) {
+      AndBytes(scratch.rowA, source, source + line.width, windowWidth);
+      for (std::int64_t r = first + 2; r < last; ++r) {
+        AndInto(scratch.rowA, source + (r - first) * line.width, windowWidth);
+      }
+      runs = scratch.rowA;
     }
-    // runs[j] becomes the AND of the 2^level pixels from j on, for every run inside the window.
-    std::uint8_t* runs = scratch.rowA;
-    std::uint8_t* spare = scratch.rowB;
     for (int l = 0; l < level; ++l) {
       const std::int32_t step = std::int32_t{1} << l;
-      AndBytes(spare, runs, runs + step, windowWidth - (2 * step - 1));
-      std::swap(runs, spare);
+      std::uint8_t* next = runs == scratch.rowA ? scratch.rowB : scratch.rowA;
+      AndBytes(next, runs, runs + step, windowWidth - (2 * step - 1));
+      runs = next;
     }
     AndRunPairs(scratch.greys, runs, scratch.runLow, scratch.runHigh, columns);
     ExpandGreys(scratch.greys, columns, bitmap.pixels.data() + i * bitmap.stride());
