@@ -39,12 +39,12 @@ std::string LineLabel(std::int32_t index) {
   return "\xB5\xDA" + std::to_string(index + 1) + "\xD0\xD0";
 }
 
-PageSpec MakePage(const PageShape& shape) {
-  PageSpec page;
+PageDraft MakePage(const PageShape& shape) {
+  PageDraft page;
   page.pageWidth = shape.pageWidth;
   page.pageHeight = shape.pageHeight;
   for (std::int32_t i = 0; i < shape.lines; ++i) {
-    LineSpec line;
+    LineDraft line;
     line.label = LineLabel(i);
     line.charCount = static_cast<std::int32_t>(line.label.size());
     line.left = shape.left;

@@ -34,7 +34,7 @@ std::string Text(const std::uint8_t* bytes, std::size_t size) {
 }
 
 // The sample at `path` with at most kSeedLines lines of at most kSeedSide x kSeedSide pixels.
-bool CutDownSample(const fs::path& path, PageSpec& spec) {
+bool CutDownSample(const fs::path& path, PageDraft& draft) {
   std::ifstream in(path, std::ios::binary);
   const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   MemorySource source(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
@@ -43,20 +43,20 @@ bool CutDownSample(const fs::path& path, PageSpec& spec) {
   if (ReadPageHeader(source, header) || ReadPageBody(source, header.codeLength, *body)) {
     return false;
   }
-  spec.headerTag8 = Text(header.headerTag8.data(), header.headerTag8.size());
-  spec.headerNote = Text(header.headerNote.data(), header.headerNote.size());
-  spec.headerTag20 = Text(header.headerTag20.data(), header.headerTag20.size());
-  spec.codeLength = header.codeLength;
-  spec.headerWord = header.headerWord;
-  spec.pageWidth = body->pageWidth;
-  spec.pageHeight = body->pageHeight;
+  draft.headerTag8 = Text(header.headerTag8.data(), header.headerTag8.size());
+  draft.headerNote = Text(header.headerNote.data(), header.headerNote.size());
+  draft.headerTag20 = Text(header.headerTag20.data(), header.headerTag20.size());
+  draft.codeLength = header.codeLength;
+  draft.headerWord = header.headerWord;
+  draft.pageWidth = body->pageWidth;
+  draft.pageHeight = body->pageHeight;
   for (std::int32_t i = 0; i < std::min(body->UsedLines(), kSeedLines); ++i) {
     const PageLine& line = body->lines[static_cast<std::size_t>(i)];
-    LineSpec cut;
+    LineDraft cut;
     cut.charCount = std::min(line.charCount, kSeedLabelCodes);
     cut.label =
         Text(line.label.data(), static_cast<std::size_t>(cut.charCount) *
-                                    static_cast<std::size_t>(std::max<int>(spec.codeLength, 0)));
+                                    static_cast<std::size_t>(std::max<int>(draft.codeLength, 0)));
     cut.top = line.top;
     cut.left = line.left;
     cut.height = std::min(line.height, kSeedSide);
@@ -65,43 +65,43 @@ bool CutDownSample(const fs::path& path, PageSpec& spec) {
       cut.pixels += Text(line.pixels.data() + std::int64_t{row} * line.width,
                          static_cast<std::size_t>(cut.width));
     }
-    spec.lines.push_back(std::move(cut));
+    draft.lines.push_back(std::move(cut));
   }
   return true;
 }
 
-std::vector<std::pair<std::string, PageSpec>> EdgePages() {
-  std::vector<std::pair<std::string, PageSpec>> pages;
-  auto add = [&pages](std::string name, PageSpec spec) {
-    pages.emplace_back(std::move(name), std::move(spec));
+std::vector<std::pair<std::string, PageDraft>> EdgePages() {
+  std::vector<std::pair<std::string, PageDraft>> pages;
+  auto add = [&pages](std::string name, PageDraft draft) {
+    pages.emplace_back(std::move(name), std::move(draft));
   };
-  PageSpec page;
+  PageDraft page;
   page.pageWidth = 64;
   page.pageHeight = 48;
   add("no-lines", page);
 
-  PageSpec negative = page;
+  PageDraft negative = page;
   negative.lineCount = -1;
   add("negative-line-count", negative);
 
-  PageSpec overlap = page;
+  PageDraft overlap = page;
   overlap.headerNote = "note";
   overlap.lines = {MakeLine("ab", 2, 3, 5, 7, 0x80), MakeLine("c", 4, 5, 6, 6, 0x7F),
                    MakeLine("", 0, 0, 0, 9), MakeLine("d", 1, 1, 3, 0)};
   add("overlapping-and-empty-lines", overlap);
 
-  PageSpec wide = page;
+  PageDraft wide = page;
   wide.codeLength = 2;
   wide.lines = {MakeLine(std::string("\xD2\x00\xC3\xE6", 4), 10, 10, 2, 5, 0x20)};
   wide.lines[0].charCount = 2;
   add("two-byte-codes-with-zero", wide);
 
-  PageSpec far = page;
+  PageDraft far = page;
   far.lines = {MakeLine("x", -5, -7, 3, 4), MakeLine("y", kInt32Max - 2, kInt32Max - 3, 2, 2),
                MakeLine("z", std::numeric_limits<std::int32_t>::min(), 0, 1, 1)};
   add("lines-at-the-int32-ends", far);
 
-  PageSpec full = page;
+  PageDraft full = page;
   for (std::int32_t i = 0; i < 100; ++i) full.lines.push_back(MakeLine("L", i % 40, i, 1, 1));
   add("hundred-lines", full);
   return pages;
@@ -151,20 +151,20 @@ int main(int argc, char** argv) {
     std::cerr << "usage: plimdisp-fuzz-seeds SAMPLES_DIR LOAD_CORPUS DRAW_CORPUS\n";
     return 2;
   }
-  std::vector<std::pair<std::string, PageSpec>> seeds = EdgePages();
+  std::vector<std::pair<std::string, PageDraft>> seeds = EdgePages();
   std::error_code error;
   for (const fs::directory_entry& entry : fs::directory_iterator(argv[1], error)) {
-    PageSpec spec;
-    if (entry.path().extension() == ".plim" && CutDownSample(entry.path(), spec)) {
-      seeds.emplace_back("sample-" + entry.path().stem().string(), std::move(spec));
+    PageDraft draft;
+    if (entry.path().extension() == ".plim" && CutDownSample(entry.path(), draft)) {
+      seeds.emplace_back("sample-" + entry.path().stem().string(), std::move(draft));
     }
   }
   const fs::path loadDir = argv[2], drawDir = argv[3];
   fs::create_directories(loadDir);
   fs::create_directories(drawDir);
   bool written = true;
-  for (const auto& [name, spec] : seeds) {
-    const std::string page = WritePage(spec);
+  for (const auto& [name, draft] : seeds) {
+    const std::string page = WritePage(draft);
     written &= WriteFile(loadDir / (name + ".plim"), page);
     for (const DrawChoice& choice : kDrawChoices) {
       written &= WriteFile(drawDir / (name + "-" + choice.name), DrawParameters(choice) + page);

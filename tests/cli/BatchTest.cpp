@@ -20,8 +20,8 @@ namespace {
 namespace fs = std::filesystem;
 
 // A page of `width` x 10 with one line, so that it is drawn at its own size.
-PageSpec PageOfWidth(std::int32_t width) {
-  PageSpec page;
+PageDraft PageOfWidth(std::int32_t width) {
+  PageDraft page;
   page.pageWidth = width;
   page.pageHeight = 10;
   page.lines = {MakeLine("x", 0, 0, 1, 1)};

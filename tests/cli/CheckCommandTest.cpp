@@ -14,8 +14,8 @@ namespace {
 using namespace std::string_literals;
 
 // A 100x50 page, codeLength 1, with one problem per line from line 2 on; line 1 is sound.
-PageSpec SeededPage() {
-  PageSpec page;
+PageDraft SeededPage() {
+  PageDraft page;
   page.pageWidth = 100;
   page.pageHeight = 50;
   page.lines = {
@@ -55,7 +55,7 @@ TEST(CliCheck, FindsEachSeededProblemExactlyOnce) {
 TEST(CliCheck, CharCountAgainstDecodedCharactersForTwoByteCodes) {
   TempDir dir;
   const std::string path = dir.File("wide.plim");
-  PageSpec page;
+  PageDraft page;
   page.codeLength = 2;
   page.pageWidth = 10;
   page.pageHeight = 10;
@@ -87,13 +87,13 @@ TEST(CliCheck, RefusalsGiveTheLoadersReasonAndExitOne) {
   TempDir dir;
   const std::string good = dir.File("a_good.plim");
   ASSERT_TRUE(WritePageFile(good, SeededPage()));
-  PageSpec cut;
+  PageDraft cut;
   cut.lines = {MakeLine("x", 0, 0, 1, 1), MakeLine("y", 0, 0, 4, 4)};
   std::string bytes = WritePage(cut);
   bytes.resize(bytes.size() - 3);
   const std::string cutPath = dir.File("b_cut.plim");
   { std::ofstream(cutPath, std::ios::binary) << bytes; }
-  PageSpec tooMany;
+  PageDraft tooMany;
   tooMany.lineCount = 101;
   const std::string tooManyPath = dir.File("c_many.plim");
   ASSERT_TRUE(WritePageFile(tooManyPath, tooMany));
@@ -119,7 +119,7 @@ TEST(CliCheck, RefusalsGiveTheLoadersReasonAndExitOne) {
 
 TEST(CliCheck, JsonReport) {
   TempDir dir;
-  PageSpec page;
+  PageDraft page;
   page.pageWidth = 10;
   page.pageHeight = 10;
   page.lines = {MakeLine("", 0, 0, 1, 1)};
@@ -138,7 +138,7 @@ TEST(CliCheck, JsonReport) {
 
 TEST(CliCheck, CodePageOption) {
   TempDir dir;
-  PageSpec page;
+  PageDraft page;
   page.pageWidth = 10;
   page.pageHeight = 10;
   page.lines = {MakeLine("\xE4\xB8\xAD", 0, 0, 1, 1)};  // valid UTF-8, not valid in 936

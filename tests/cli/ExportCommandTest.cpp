@@ -59,8 +59,8 @@ std::string Name(const std::string& title, int number, const std::string& extens
 
 // A page with a Chinese label, a 0 byte in a label, an empty label and an empty image, and
 // pixels covering every grey level in odd sizes.
-PageSpec MixedPage() {
-  PageSpec page;
+PageDraft MixedPage() {
+  PageDraft page;
   page.pageWidth = 300;
   page.pageHeight = 100;
   std::string ramp;
@@ -172,7 +172,7 @@ TEST(CliExport, SecondPageOfTheSameTitleDoesNotReplaceTheFirst) {
   fs::create_directory(dir.path() / "b");
   const std::string one = (dir.path() / "a" / "same.plim").string();
   const std::string two = (dir.path() / "b" / "same.plim").string();
-  PageSpec other = MixedPage();
+  PageDraft other = MixedPage();
   other.pageWidth = 1;
   ASSERT_TRUE(WritePageFile(one, MixedPage()));
   ASSERT_TRUE(WritePageFile(two, other));
@@ -187,7 +187,7 @@ TEST(CliExport, SecondPageOfTheSameTitleDoesNotReplaceTheFirst) {
 
 TEST(CliExport, CodePageAndUsage) {
   TempDir dir;
-  PageSpec page;
+  PageDraft page;
   page.lines = {MakeLine("caf\xE9", 0, 0, 1, 1)};
   const std::string path = dir.File("latin.plim");
   ASSERT_TRUE(WritePageFile(path, page));

@@ -20,8 +20,8 @@ ProgramResult Cli(const std::vector<std::string>& arguments) {
 
 // Two lines: a Chinese label with a quote, a newline, a control byte and a 0 byte in it, and
 // an empty one; unusual header values throughout.
-PageSpec SmallPage() {
-  PageSpec page;
+PageDraft SmallPage() {
+  PageDraft page;
   page.headerTag8 = "\x01\x02\x03\x04\x05\x06\x07\xFF"s;
   page.headerNote = "\xAB\xCD"s;
   page.headerTag20 = std::string(19, 'A') + "\x7F";
@@ -74,7 +74,7 @@ TEST(CliInfo, PrintsOneJsonObject) {
 TEST(CliInfo, KeepsANegativeLineCount) {
   TempDir dir;
   const std::string path = dir.File("negative.plim");
-  PageSpec page;
+  PageDraft page;
   page.lineCount = -2;
   ASSERT_TRUE(WritePageFile(path, page));
   const ProgramResult result = Cli({"info", path, "--json"});
@@ -93,7 +93,7 @@ TEST(CliInfo, ReadsAPageThatTheViewerHolds) {
 
 TEST(CliInfo, ExitCodesAndMessages) {
   TempDir dir;
-  PageSpec tooMany;
+  PageDraft tooMany;
   tooMany.lineCount = 101;
   const std::string refused = dir.File("refused.plim");
   ASSERT_TRUE(WritePageFile(refused, tooMany));

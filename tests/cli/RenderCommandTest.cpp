@@ -116,9 +116,9 @@ TEST(CliRender, SamplePageMatchesItsGoldenImageOutsideTheLabels) {
   EXPECT_EQ(rendered, expected.convertToFormat(QImage::Format_RGB32));
 }
 
-PageSpec Page(std::int32_t width, std::int32_t height, std::optional<std::int32_t> lineCount,
-              std::vector<LineSpec> lines = {}) {
-  PageSpec page;
+PageDraft Page(std::int32_t width, std::int32_t height, std::optional<std::int32_t> lineCount,
+               std::vector<LineDraft> lines = {}) {
+  PageDraft page;
   page.pageWidth = width;
   page.pageHeight = height;
   page.lineCount = lineCount;
@@ -129,7 +129,7 @@ PageSpec Page(std::int32_t width, std::int32_t height, std::optional<std::int32_
 TEST(CliRender, PictureIsTheScrollExtentAfterTheKeys) {
   const struct {
     const char* name;
-    PageSpec page;
+    PageDraft page;
     std::vector<std::string> options;
     QSize size;
     bool white;

@@ -53,15 +53,15 @@ TEST(PageLayout, HandBuiltOneLinePageOf76Bytes) {
 
 struct LayoutCase {
   const char* name;
-  PageSpec page;
+  PageDraft page;
   std::int32_t lineCount;       // as the body must hold it
   std::string firstLabel;       // stored label of line 0, terminator included
   std::size_t firstPixelCount;  // pixel bytes of line 0
   std::int32_t firstTop;
 };
 
-PageSpec OneLine(std::int16_t codeLength, LineSpec line) {
-  PageSpec page;
+PageDraft OneLine(std::int16_t codeLength, LineDraft line) {
+  PageDraft page;
   page.codeLength = codeLength;
   page.lines.push_back(std::move(line));
   return page;
@@ -69,12 +69,12 @@ PageSpec OneLine(std::int16_t codeLength, LineSpec line) {
 
 std::vector<LayoutCase> LayoutCases() {
   std::vector<LayoutCase> cases;
-  LineSpec wideLabel = MakeLine("\xD6\xD0\xCE\xC4\xA1\xA3", 7, 1, 1, 1);
+  LineDraft wideLabel = MakeLine("\xD6\xD0\xCE\xC4\xA1\xA3", 7, 1, 1, 1);
   wideLabel.charCount = 3;
   cases.push_back({"CodeLength2TakesSixBytesForThreeCodes", OneLine(2, wideLabel), 1,
                    "\xD6\xD0\xCE\xC4\xA1\xA3\0"s, 1, 7});
 
-  LineSpec ignoredCount = MakeLine("", 7, 1, 1, 2);
+  LineDraft ignoredCount = MakeLine("", 7, 1, 1, 2);
   ignoredCount.charCount = 5;
   cases.push_back({"CodeLength0MakesEveryLabelEmpty", OneLine(0, ignoredCount), 1, "\0"s, 2, 7});
 
@@ -85,23 +85,23 @@ std::vector<LayoutCase> LayoutCases() {
   cases.push_back({"Width0HasNoPixels", OneLine(1, MakeLine("x", 7, 1, 4, 0)), 1, "x\0"s, 0, 7});
   cases.push_back({"Height0HasNoPixels", OneLine(1, MakeLine("x", 7, 1, 0, 4)), 1, "x\0"s, 0, 7});
 
-  LineSpec bothNegative = MakeLine("xy", 7, 1, 1, 1);
+  LineDraft bothNegative = MakeLine("xy", 7, 1, 1, 1);
   bothNegative.charCount = -2;
   cases.push_back({"NegativeCodeLengthTimesNegativeCountIsPositive", OneLine(-1, bothNegative), 1,
                    "xy\0"s, 1, 7});
 
-  PageSpec trailing = OneLine(1, MakeLine("q", -3, -4, 1, 1));
+  PageDraft trailing = OneLine(1, MakeLine("q", -3, -4, 1, 1));
   trailing.trailing = "garbage after the last record";
   cases.push_back({"TrailingBytesAreIgnored", trailing, 1, "q\0"s, 1, -3});
 
-  PageSpec negativeCount;
+  PageDraft negativeCount;
   negativeCount.lineCount = -3;
   negativeCount.trailing = "xyz";
   cases.push_back({"NegativeLineCountIsKeptAndMeansNone", negativeCount, -3, "", 0, 0});
 
-  cases.push_back({"NoLinesMayEndAfterThePageRecord", PageSpec{}, 0, "", 0, 0});
+  cases.push_back({"NoLinesMayEndAfterThePageRecord", PageDraft{}, 0, "", 0, 0});
 
-  PageSpec full;
+  PageDraft full;
   for (int i = 0; i < kMaxLines; ++i) full.lines.push_back(MakeLine("L", i, 0, 1, 1));
   cases.push_back({"HundredLinesLoad", full, kMaxLines, "L\0"s, 1, 0});
   return cases;
@@ -132,22 +132,22 @@ INSTANTIATE_TEST_SUITE_P(Pages, PageLayout, testing::ValuesIn(LayoutCases()),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(PageLayout, HeaderNoteAndTagsAreKept) {
-  PageSpec spec;
-  spec.headerTag8 = "TAG8tag8";
-  spec.headerNote = "note\0with zero"s;
-  spec.headerTag20 = "twenty-byte-tag-here";
-  spec.codeLength = 2;
-  spec.headerWord = -2;
-  spec.pageWidth = 2480;
-  spec.pageHeight = -1;
-  const LoadedPage page = LoadFromBytes(WritePage(spec));
+  PageDraft draft;
+  draft.headerTag8 = "TAG8tag8";
+  draft.headerNote = "note\0with zero"s;
+  draft.headerTag20 = "twenty-byte-tag-here";
+  draft.codeLength = 2;
+  draft.headerWord = -2;
+  draft.pageWidth = 2480;
+  draft.pageHeight = -1;
+  const LoadedPage page = LoadFromBytes(WritePage(draft));
   ASSERT_FALSE(page.fault);
   EXPECT_EQ(page.header.headerSize, 36 + 14);
   const auto* note = reinterpret_cast<const char*>(page.header.headerNote.data());
-  EXPECT_EQ(std::string(note, page.header.headerNote.size()), spec.headerNote);
+  EXPECT_EQ(std::string(note, page.header.headerNote.size()), draft.headerNote);
   EXPECT_EQ(std::string(page.header.headerTag8.begin(), page.header.headerTag8.end()), "TAG8tag8");
   EXPECT_EQ(std::string(page.header.headerTag20.begin(), page.header.headerTag20.end()),
-            spec.headerTag20);
+            draft.headerTag20);
   EXPECT_EQ(page.header.codeLength, 2);
   EXPECT_EQ(page.header.headerWord, -2);
   EXPECT_EQ(page.body->pageWidth, 2480);
@@ -155,9 +155,9 @@ TEST(PageLayout, HeaderNoteAndTagsAreKept) {
 }
 
 TEST(PageLayout, ReadingIntoAUsedBodyReleasesItsOldLines) {
-  PageSpec three;
+  PageDraft three;
   for (int i = 0; i < 3; ++i) three.lines.push_back(MakeLine("old", i, 0, 2, 2));
-  PageSpec one;
+  PageDraft one;
   one.lines.push_back(MakeLine("new", 9, 0, 1, 1));
 
   LoadedPage page = LoadFromBytes(WritePage(three));
@@ -173,12 +173,12 @@ TEST(PageLayout, ReadingIntoAUsedBodyReleasesItsOldLines) {
 }
 
 TEST(PageLayout, RawLabelHookSeesStoredLabelsAndChangesNothing) {
-  PageSpec spec;
-  spec.codeLength = 2;
-  spec.lines.push_back({2, "a\0\0b"s, 0, 0, 1, 1, "x"});
-  spec.lines.push_back({0, "", 1, 0, 0, 0, ""});
-  spec.lines.push_back({1, "\0\0"s, 2, 0, 0, 0, ""});
-  const std::string bytes = WritePage(spec);
+  PageDraft draft;
+  draft.codeLength = 2;
+  draft.lines.push_back({2, "a\0\0b"s, 0, 0, 1, 1, "x"});
+  draft.lines.push_back({0, "", 1, 0, 0, 0, ""});
+  draft.lines.push_back({1, "\0\0"s, 2, 0, 0, 0, ""});
+  const std::string bytes = WritePage(draft);
 
   std::vector<std::pair<std::int32_t, std::string>> seen;
   MemorySource source(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));

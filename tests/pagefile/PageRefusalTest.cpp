@@ -28,14 +28,14 @@ std::string Cut(const std::string& bytes, std::size_t dropped) {
 }
 
 std::string WithHeaderSize(std::int32_t headerSize) {
-  PageSpec page;
+  PageDraft page;
   page.headerSize = headerSize;
   return WritePage(page);
 }
 
 // A page whose second of three lines is `bad`; the first loads, the third is never reached.
-std::string SecondLineIs(LineSpec bad, std::int16_t codeLength = 1) {
-  PageSpec page;
+std::string SecondLineIs(LineDraft bad, std::int16_t codeLength = 1) {
+  PageDraft page;
   page.codeLength = codeLength;
   page.lines = {MakeLine("", 0, 0, 2, 2), std::move(bad), MakeLine("", 0, 0, 1, 1)};
   return WritePage(page);
@@ -43,24 +43,24 @@ std::string SecondLineIs(LineSpec bad, std::int16_t codeLength = 1) {
 
 // A line record that claims a label of `charCount` codes and a `height` x `width` image but
 // carries no label or pixel bytes.
-LineSpec Claiming(std::int32_t charCount, std::int32_t height, std::int32_t width) {
-  LineSpec line;
+LineDraft Claiming(std::int32_t charCount, std::int32_t height, std::int32_t width) {
+  LineDraft line;
   line.charCount = charCount;
   line.height = height;
   line.width = width;
   return line;
 }
 
-std::string OneLineCut(LineSpec line, std::size_t dropped) {
-  PageSpec page;
+std::string OneLineCut(LineDraft line, std::size_t dropped) {
+  PageDraft page;
   page.lines.push_back(std::move(line));
   return Cut(WritePage(page), dropped);
 }
 
 std::vector<RefusalCase> RefusalCases() {
-  PageSpec tooMany;
+  PageDraft tooMany;
   tooMany.lineCount = kMaxLines + 1;
-  PageSpec farTooMany;
+  PageDraft farTooMany;
   farTooMany.lineCount = kInt32Max;
 
   return {
@@ -134,13 +134,14 @@ INSTANTIATE_TEST_SUITE_P(Pages, PageRefusal, testing::ValuesIn(RefusalCases()),
 // Every cut of a valid page is refused as ending in the record the cut falls in; only the
 // whole page loads.
 TEST(PageRefusal, EveryPrefixIsRefusedAtItsRecord) {
-  PageSpec spec;
-  spec.headerNote = "note";
-  spec.codeLength = 2;
-  spec.lines = {MakeLine("abcd", 1, 2, 2, 3), MakeLine("", 3, 4, 0, 5), MakeLine("ef", 5, 6, 1, 1)};
-  spec.lines[0].charCount = 2;
-  spec.lines[2].charCount = 1;
-  const std::string bytes = WritePage(spec);
+  PageDraft draft;
+  draft.headerNote = "note";
+  draft.codeLength = 2;
+  draft.lines = {MakeLine("abcd", 1, 2, 2, 3), MakeLine("", 3, 4, 0, 5),
+                 MakeLine("ef", 5, 6, 1, 1)};
+  draft.lines[0].charCount = 2;
+  draft.lines[2].charCount = 1;
+  const std::string bytes = WritePage(draft);
   const std::size_t headerEnd = 40, pageRecordEnd = 52, firstLineEnd = 52 + 20 + 4 + 6,
                     secondLineEnd = firstLineEnd + 20;
   ASSERT_EQ(bytes.size(), secondLineEnd + 20 + 2 + 1);
@@ -183,10 +184,10 @@ class FailingSource : public ByteSource {
 };
 
 TEST(PageRefusal, ReadErrorsAreReportedAsSuch) {
-  PageSpec spec;
-  spec.headerNote = "note";
-  spec.lines = {MakeLine("ab", 0, 0, 2, 2), MakeLine("cd", 0, 0, 2, 2)};
-  const std::string bytes = WritePage(spec);
+  PageDraft draft;
+  draft.headerNote = "note";
+  draft.lines = {MakeLine("ab", 0, 0, 2, 2), MakeLine("cd", 0, 0, 2, 2)};
+  const std::string bytes = WritePage(draft);
   // Failures inside the header, the note, the page record, a label, a pixel block and the
   // second line, after the first line is complete.
   const struct {

@@ -29,8 +29,8 @@ TEST_F(PageViewTest, StateTransitions) {
       {Start::kPageWithoutFile, Event::kOpenOther, End::kLoadedOther},
       {Start::kPageWithoutFile, Event::kOpenMissing, End::kFirstWithoutFile},
   };
-  const PageSpec first = ThreeLinePage();
-  const PageSpec other = OneLinePage();
+  const PageDraft first = ThreeLinePage();
+  const PageDraft other = OneLinePage();
   const std::string firstPath = Write("first.page.plim", first);
   const std::string otherPath = Write("other.plim", other);
   const std::string missingPath = dir.File("missing.plim");
@@ -103,7 +103,7 @@ TEST_F(PageViewTest, DialogOffersOnlyPageFiles) {
 }
 
 TEST_F(PageViewTest, ReopeningTheHeldFileSucceeds) {
-  const PageSpec page = ThreeLinePage();
+  const PageDraft page = ThreeLinePage();
   const std::string path = Write("page01.plim", page);
   Open(path);
   Open(path);
@@ -115,7 +115,7 @@ TEST_F(PageViewTest, ReopeningTheHeldFileSucceeds) {
 }
 
 TEST_F(PageViewTest, FileHeldByAnotherViewIsRefused) {
-  const PageSpec page = ThreeLinePage();
+  const PageDraft page = ThreeLinePage();
   const std::string path = Write("shared.plim", page);
   Open(path);
 
@@ -156,29 +156,29 @@ TEST_F(PageViewTest, ClosingTheViewReleasesTheFile) {
 
 TEST_F(PageViewTest, FewerLinesLeaveNoTraceOfThePageBefore) {
   Open(Write("three.plim", ThreeLinePage()));
-  const PageSpec one = OneLinePage();
+  const PageDraft one = OneLinePage();
   Open(Write("one.plim", one));
   ExpectShowsPage(view, one, true);  // also checks lines 1.. hold nothing
 }
 
 TEST_F(PageViewTest, EdgePagesLoad) {
-  PageSpec zeroBytes;
+  PageDraft zeroBytes;
   zeroBytes.lines = {MakeLine(std::string("a\0b\0", 4), 0, 0, 1, 1)};
-  PageSpec noLines;
+  PageDraft noLines;
   noLines.pageWidth = 300;
   noLines.trailing = "ignored bytes";
-  PageSpec negativeLines = noLines;
+  PageDraft negativeLines = noLines;
   negativeLines.lineCount = -3;
-  PageSpec codeLengthZero;
+  PageDraft codeLengthZero;
   codeLengthZero.codeLength = 0;
   codeLengthZero.lines = {MakeLine("", 1, 1, 1, 1)};
   codeLengthZero.lines[0].charCount = 12;  // no label bytes whatever charCount says
-  PageSpec hundredLines;
+  PageDraft hundredLines;
   hundredLines.lines.assign(kMaxLines, MakeLine("x", 0, 0, 1, 1));
 
   const struct {
     const char* name;
-    PageSpec page;
+    PageDraft page;
     std::int32_t lineCount;
   } cases[] = {
       {"zeros", zeroBytes, 1},         {"empty", noLines, 0},

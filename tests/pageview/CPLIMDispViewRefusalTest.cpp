@@ -18,29 +18,29 @@ PageFault ReadFault(const std::string& bytes) {
   return ReadPageBody(source, header.codeLength, body);
 }
 
-PageSpec WithLine(LineSpec line, std::int16_t codeLength = 1) {
-  PageSpec page;
+PageDraft WithLine(LineDraft line, std::int16_t codeLength = 1) {
+  PageDraft page;
   page.codeLength = codeLength;
   page.lines = {std::move(line)};
   return page;
 }
 
-LineSpec LineWith(std::function<void(LineSpec&)> change) {
-  LineSpec line = MakeLine("ok", 0, 0, 2, 2);
+LineDraft LineWith(std::function<void(LineDraft&)> change) {
+  LineDraft line = MakeLine("ok", 0, 0, 2, 2);
   change(line);
   return line;
 }
 
 TEST_F(PageViewTest, DamagedFilesAreRefusedAndThePageStays) {
-  const PageSpec good = ThreeLinePage();
+  const PageDraft good = ThreeLinePage();
   const std::string goodBytes = WritePage(good);
-  PageSpec tooManyLines;
+  PageDraft tooManyLines;
   tooManyLines.lineCount = kMaxLines + 1;
-  PageSpec headerTooSmall;
+  PageDraft headerTooSmall;
   headerTooSmall.headerSize = 35;
-  PageSpec headerTooLarge;
+  PageDraft headerTooLarge;
   headerTooLarge.headerSize = 1 << 30;
-  PageSpec missingLines = good;
+  PageDraft missingLines = good;
   missingLines.lineCount = 5;
 
   const struct {
@@ -57,21 +57,21 @@ TEST_F(PageViewTest, DamagedFilesAreRefusedAndThePageStays) {
       {"negative label", WritePage(WithLine(MakeLine("abc", 0, 0, 1, 1), -1)),
        PageError::kNegativeLabelLength},
       {"label beyond int32",
-       WritePage(WithLine(LineWith([](LineSpec& l) { l.charCount = 0x40000000; }), 2)),
+       WritePage(WithLine(LineWith([](LineDraft& l) { l.charCount = 0x40000000; }), 2)),
        PageError::kLabelLengthOverflow},
       {"label past the end",
-       WritePage(WithLine(LineWith([](LineSpec& l) { l.charCount = 1000000000; }))),
+       WritePage(WithLine(LineWith([](LineDraft& l) { l.charCount = 1000000000; }))),
        PageError::kEndsInLine},
-      {"negative width", WritePage(WithLine(LineWith([](LineSpec& l) { l.width = -2; }))),
+      {"negative width", WritePage(WithLine(LineWith([](LineDraft& l) { l.width = -2; }))),
        PageError::kNegativeImageSize},
-      {"negative height", WritePage(WithLine(LineWith([](LineSpec& l) { l.height = -1; }))),
+      {"negative height", WritePage(WithLine(LineWith([](LineDraft& l) { l.height = -1; }))),
        PageError::kNegativeImageSize},
-      {"image beyond int32", WritePage(WithLine(LineWith([](LineSpec& l) {
+      {"image beyond int32", WritePage(WithLine(LineWith([](LineDraft& l) {
          l.width = 65536;
          l.height = 65536;
        }))),
        PageError::kImageSizeOverflow},
-      {"image past the end", WritePage(WithLine(LineWith([](LineSpec& l) {
+      {"image past the end", WritePage(WithLine(LineWith([](LineDraft& l) {
          l.width = 1000;
          l.height = 1000;
        }))),

@@ -31,7 +31,7 @@ std::string Bytes(const std::array<std::uint8_t, N>& bytes) {
 
 }  // namespace
 
-void ExpectShowsPage(const CPLIMDispView& view, const PageSpec& page, bool withNote) {
+void ExpectShowsPage(const CPLIMDispView& view, const PageDraft& page, bool withNote) {
   const PageHeader& header = view.header();
   EXPECT_EQ(header.headerSize,
             page.headerSize.value_or(static_cast<std::int32_t>(36 + page.headerNote.size())));
@@ -49,7 +49,7 @@ void ExpectShowsPage(const CPLIMDispView& view, const PageSpec& page, bool withN
       EXPECT_TRUE(line.label.empty() && line.pixels.empty()) << "unused line " << i;
       continue;
     }
-    const LineSpec& expected = page.lines[i];
+    const LineDraft& expected = page.lines[i];
     std::string label = expected.label;
     for (char& c : label) c = c == '\0' ? ' ' : c;
     label += '\0';

@@ -13,8 +13,8 @@
 inline constexpr wchar_t kOpenFailure[] = L"Cannot open the PLIM file";
 
 // Three lines, among them an empty label and an empty image, and a header with a note.
-inline PageSpec ThreeLinePage() {
-  PageSpec page;
+inline PageDraft ThreeLinePage() {
+  PageDraft page;
   page.headerTag8 = "TAG8abcd";
   page.headerNote = "a note of 17 byte";
   page.headerTag20 = std::string("twenty\0bytes of tag.", 20);
@@ -26,8 +26,8 @@ inline PageSpec ThreeLinePage() {
   return page;
 }
 
-inline PageSpec OneLinePage() {
-  PageSpec page;
+inline PageDraft OneLinePage() {
+  PageDraft page;
   page.codeLength = 2;
   page.pageWidth = 640;
   page.pageHeight = 480;
@@ -39,7 +39,7 @@ inline PageSpec OneLinePage() {
 // A page view on a document, with scripted dialogs and page files in a temporary folder.
 class PageViewTest : public ::testing::Test {
  protected:
-  std::string Write(const std::string& name, const PageSpec& page) {
+  std::string Write(const std::string& name, const PageDraft& page) {
     return WriteBytes(name, WritePage(page));
   }
   std::string WriteBytes(const std::string& name, const std::string& bytes);
@@ -62,4 +62,4 @@ class PageViewTest : public ::testing::Test {
 };
 
 // Checks that `view` holds the page model of `page` (the header note only when `withNote`).
-void ExpectShowsPage(const CPLIMDispView& view, const PageSpec& page, bool withNote);
+void ExpectShowsPage(const CPLIMDispView& view, const PageDraft& page, bool withNote);

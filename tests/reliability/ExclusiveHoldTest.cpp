@@ -89,8 +89,8 @@ class HoldingProcess {
   int exitCode_ = -1;
 };
 
-PageSpec PageOfLines(std::int32_t count) {
-  PageSpec page;
+PageDraft PageOfLines(std::int32_t count) {
+  PageDraft page;
   page.pageWidth = 40;
   page.pageHeight = 40;
   for (std::int32_t i = 0; i < count; ++i) {

@@ -20,13 +20,13 @@ constexpr std::int32_t kInt32Max = std::numeric_limits<std::int32_t>::max();
 constexpr std::uint64_t kLoadSlack = 4 * 1024;
 
 std::string WithHeaderSize(std::int32_t headerSize) {
-  PageSpec page;
+  PageDraft page;
   page.headerSize = headerSize;
   return WritePage(page);
 }
 
 std::string Lines(std::int32_t count, std::int32_t declared) {
-  PageSpec page;
+  PageDraft page;
   for (std::int32_t i = 0; i < count; ++i) page.lines.push_back(MakeLine("L", i, 0, 1, 1));
   page.lineCount = declared;
   return WritePage(page);
@@ -36,9 +36,9 @@ std::string Lines(std::int32_t count, std::int32_t declared) {
 // image, with no label or pixel bytes.
 std::string Claiming(std::int16_t codeLength, std::int32_t charCount, std::int32_t height,
                      std::int32_t width) {
-  PageSpec page;
+  PageDraft page;
   page.codeLength = codeLength;
-  LineSpec line;
+  LineDraft line;
   line.charCount = charCount;
   line.height = height;
   line.width = width;
@@ -52,8 +52,8 @@ std::string Cut(std::string bytes, std::size_t dropped) {
 }
 
 // A one-line page without its last `dropped` bytes.
-std::string OneLineCut(LineSpec line, std::size_t dropped) {
-  PageSpec page;
+std::string OneLineCut(LineDraft line, std::size_t dropped) {
+  PageDraft page;
   page.lines.push_back(std::move(line));
   return Cut(WritePage(page), dropped);
 }
@@ -78,7 +78,7 @@ class LoadAllocation : public testing::Test {
 };
 
 TEST_F(LoadAllocation, HostilePagesHoldNoMoreThanTheFileHolds) {
-  const PageSpec small = SmallPage();
+  const PageDraft small = SmallPage();
   const struct {
     const char* name;
     std::string bytes;

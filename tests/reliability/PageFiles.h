@@ -16,8 +16,8 @@ inline std::string WritePageBytes(const TempDir& dir, const std::string& name,
 }
 
 // A small page of three lines with a header note and two-byte codes, one of them a 0 byte.
-inline PageSpec SmallPage() {
-  PageSpec page;
+inline PageDraft SmallPage() {
+  PageDraft page;
   page.headerNote = "note";
   page.codeLength = 2;
   page.pageWidth = 40;

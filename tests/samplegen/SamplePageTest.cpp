@@ -21,11 +21,11 @@ class SamplePageTest : public testing::Test {
     if (QGuiApplication::instance() == nullptr) new QGuiApplication(argc, argv);
   }
 
-  static PageSpec Build(std::uint32_t seed, std::optional<std::int32_t> lines = std::nullopt) {
+  static PageDraft Build(std::uint32_t seed, std::optional<std::int32_t> lines = std::nullopt) {
     std::string error;
-    std::optional<PageSpec> page = BuildSamplePage({seed, lines}, error);
+    std::optional<PageDraft> page = BuildSamplePage({seed, lines}, error);
     EXPECT_TRUE(page) << error;
-    return page ? std::move(*page) : PageSpec{};
+    return page ? std::move(*page) : PageDraft{};
   }
 };
 
@@ -45,7 +45,7 @@ TEST_F(SamplePageTest, PagesAreWellFormedForAnyLineCount) {
   for (const Case c : {Case{1, std::nullopt}, Case{2, std::nullopt}, Case{3, std::nullopt},
                        Case{4, kMinSampleLines}, Case{9, kMaxSampleLines}}) {
     SCOPED_TRACE(testing::Message() << "seed " << c.seed);
-    const PageSpec page = Build(c.seed, c.lines);
+    const PageDraft page = Build(c.seed, c.lines);
     const auto count = static_cast<std::int32_t>(page.lines.size());
     if (c.lines) {
       EXPECT_EQ(count, *c.lines);
@@ -57,7 +57,7 @@ TEST_F(SamplePageTest, PagesAreWellFormedForAnyLineCount) {
     EXPECT_GE(page.pageHeight, 1600);
 
     std::int32_t previousBottom = 0;
-    for (const LineSpec& line : page.lines) {
+    for (const LineDraft& line : page.lines) {
       EXPECT_EQ(static_cast<std::int64_t>(line.label.size()),
                 std::int64_t{line.charCount} * page.codeLength);
       ASSERT_EQ(static_cast<std::int64_t>(line.pixels.size()),

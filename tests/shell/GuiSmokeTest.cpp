@@ -151,7 +151,7 @@ TEST(GuiSmokeTest, PageIsDrawnAndPlusEnlargesIt) {
   const std::string viewer = BuiltProgram("plimdisp");
   ASSERT_TRUE(std::filesystem::exists(viewer)) << viewer;
   TempDir dir;
-  PageSpec page;
+  PageDraft page;
   page.pageWidth = 300;
   page.pageHeight = 200;
   page.lines.push_back(MakeLine("", 30, 20, kLineHeight, kLineWidth, kInk));

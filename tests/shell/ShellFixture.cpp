@@ -71,7 +71,7 @@ void ShellFixture::ReleaseClosed() {
 }
 
 std::string ShellFixture::WritePage(const std::string& name, int lines) const {
-  PageSpec page;
+  PageDraft page;
   page.pageWidth = 200;
   page.pageHeight = 100;
   for (int index = 0; index < lines; ++index) {

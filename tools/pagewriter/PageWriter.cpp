@@ -17,9 +17,9 @@ void PutLittleEndian(std::string& out, Int value) {
 
 }  // namespace
 
-LineSpec MakeLine(std::string label, std::int32_t top, std::int32_t left, std::int32_t height,
-                  std::int32_t width, std::uint8_t grey) {
-  LineSpec line;
+LineDraft MakeLine(std::string label, std::int32_t top, std::int32_t left, std::int32_t height,
+                   std::int32_t width, std::uint8_t grey) {
+  LineDraft line;
   line.charCount = static_cast<std::int32_t>(label.size());
   line.label = std::move(label);
   line.top = top;
@@ -31,7 +31,7 @@ LineSpec MakeLine(std::string label, std::int32_t top, std::int32_t left, std::i
   return line;
 }
 
-std::string WritePage(const PageSpec& page) {
+std::string WritePage(const PageDraft& page) {
   std::string out;
   const auto defaultHeaderSize = static_cast<std::int32_t>(36 + page.headerNote.size());
   PutLittleEndian(out, page.headerSize.value_or(defaultHeaderSize));
@@ -44,7 +44,7 @@ std::string WritePage(const PageSpec& page) {
   PutLittleEndian(out, page.pageWidth);
   PutLittleEndian(out, page.pageHeight);
   PutLittleEndian(out, page.lineCount.value_or(static_cast<std::int32_t>(page.lines.size())));
-  for (const LineSpec& line : page.lines) {
+  for (const LineDraft& line : page.lines) {
     PutLittleEndian(out, line.charCount);
     out += line.label;
     PutLittleEndian(out, line.top);
@@ -57,7 +57,7 @@ std::string WritePage(const PageSpec& page) {
   return out;
 }
 
-bool WritePageFile(const std::string& path, const PageSpec& page) {
+bool WritePageFile(const std::string& path, const PageDraft& page) {
   const std::string bytes = WritePage(page);
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
   file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));

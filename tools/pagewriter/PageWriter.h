@@ -8,7 +8,7 @@
 // Builds page files byte for byte from a description. Values are written as given, so the
 // description may be inconsistent on purpose (a lineCount that disagrees with `lines`, a
 // label shorter than charCount * codeLength) to make malformed pages for tests.
-struct LineSpec {
+struct LineDraft {
   std::int32_t charCount = 0;
   std::string label;  // raw label bytes, written as they stand
   std::int32_t top = 0;
@@ -18,7 +18,7 @@ struct LineSpec {
   std::string pixels;  // raw grey bytes, written as they stand
 };
 
-struct PageSpec {
+struct PageDraft {
   std::optional<std::int32_t> headerSize;  // default: 36 + note size
   std::string headerTag8 = std::string(8, '\0');
   std::string headerNote;
@@ -28,15 +28,15 @@ struct PageSpec {
   std::int32_t pageWidth = 0;
   std::int32_t pageHeight = 0;
   std::optional<std::int32_t> lineCount;  // default: lines.size()
-  std::vector<LineSpec> lines;
+  std::vector<LineDraft> lines;
   std::string trailing;  // bytes after the last record
 };
 
 // A line whose label is `label` with charCount = label.size() (codeLength 1) and whose
 // pixels are all `grey`.
-LineSpec MakeLine(std::string label, std::int32_t top, std::int32_t left, std::int32_t height,
-                  std::int32_t width, std::uint8_t grey = 0);
+LineDraft MakeLine(std::string label, std::int32_t top, std::int32_t left, std::int32_t height,
+                   std::int32_t width, std::uint8_t grey = 0);
 
-std::string WritePage(const PageSpec& page);
+std::string WritePage(const PageDraft& page);
 // Writes the bytes to `path`, replacing the file; false on an I/O error.
-bool WritePageFile(const std::string& path, const PageSpec& page);
+bool WritePageFile(const std::string& path, const PageDraft& page);

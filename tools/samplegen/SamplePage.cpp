@@ -68,7 +68,7 @@ std::string FixedField(const std::string& text, std::size_t size) {
   return field;
 }
 
-void FillHeader(const SampleOptions& options, std::int32_t lineCount, PageSpec& page) {
+void FillHeader(const SampleOptions& options, std::int32_t lineCount, PageDraft& page) {
   char tag20[21];
   std::snprintf(tag20, sizeof tag20, "sample-%08x", static_cast<unsigned>(options.seed));
   page.headerTag8 = FixedField("PLIMSMPL", 8);
@@ -81,7 +81,7 @@ void FillHeader(const SampleOptions& options, std::int32_t lineCount, PageSpec& 
 
 }  // namespace
 
-std::optional<PageSpec> BuildSamplePage(const SampleOptions& options, std::string& error) {
+std::optional<PageDraft> BuildSamplePage(const SampleOptions& options, std::string& error) {
   SampleRandom random(options.seed);
   const std::int32_t lineCount = options.lineCount.value_or(random.Between(10, 20));
   if (lineCount < kMinSampleLines || lineCount > kMaxSampleLines) {
@@ -92,7 +92,7 @@ std::optional<PageSpec> BuildSamplePage(const SampleOptions& options, std::strin
   const std::optional<QFont> font = PickFont(random, error);
   if (!font) return std::nullopt;
 
-  PageSpec page;
+  PageDraft page;
   FillHeader(options, lineCount, page);
   std::int32_t top = kMarginTop;
   std::int32_t right = 0;
@@ -102,7 +102,7 @@ std::optional<PageSpec> BuildSamplePage(const SampleOptions& options, std::strin
     if (!label) return std::nullopt;
     GreyImage image =
         RenderLineImage(QString::fromUtf8(sentence.data(), sentence.size()), *font, random);
-    LineSpec line;
+    LineDraft line;
     line.charCount = label->charCount;
     line.label = label->bytes;
     line.top = top;

@@ -23,4 +23,4 @@ struct SampleOptions {
 // its usual size when needed so that every line lies inside it. Needs a running
 // QGuiApplication. Fails with a message in `error` when no CJK font is installed or a label
 // cannot be encoded.
-std::optional<PageSpec> BuildSamplePage(const SampleOptions& options, std::string& error);
+std::optional<PageDraft> BuildSamplePage(const SampleOptions& options, std::string& error);

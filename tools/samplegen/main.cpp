@@ -26,7 +26,7 @@ int main(int argc, char** argv) {
   int qtArgc = 1;
   QGuiApplication app(qtArgc, argv);
 
-  const std::optional<PageSpec> page = BuildSamplePage(parsed->options, error);
+  const std::optional<PageDraft> page = BuildSamplePage(parsed->options, error);
   if (!page) {
     std::fprintf(stderr, "plimdisp-samplegen: %s\n", error.c_str());
     return 1;
