@@ -91,20 +91,27 @@ int RunLevel(const StretchAxis& axis) {
   return level;
 }
 
-// The working memory of a reduced build: for each device column the two run starts whose AND
-// is its span's (relative to the source window's left), two source-row accumulators as wide as
-// the window, and one grey device row.
+// greys[j] = merged[index[j]] for j < count.
+void PickMerged(std::uint8_t* __restrict greys, const std::uint8_t* __restrict merged,
+                const std::int32_t* __restrict index, std::int32_t count) {
+  for (std::int32_t j = 0; j < count; ++j) greys[j] = merged[index[j]];
+}
+
+// The working memory of a reduced build: two indices per device column (relative to the source
+// window's left), three source-row accumulators as wide as the window (the first two adjacent),
+// and one grey device row.
 struct ReduceScratch {
   ByteBuffer buffer;
   std::int32_t* runLow = nullptr;
   std::int32_t* runHigh = nullptr;
   std::uint8_t* rowA = nullptr;
-  std::uint8_t* rowB = nullptr;
+  std::uint8_t* rowB = nullptr;  // rowA + window width
+  std::uint8_t* rowC = nullptr;
   std::uint8_t* greys = nullptr;
 
   bool Allocate(std::int32_t columns, std::int32_t windowWidth) {
     const std::size_t indexBytes = sizeof(std::int32_t) * static_cast<std::size_t>(columns);
-    const std::size_t size = 2 * indexBytes + 2 * static_cast<std::size_t>(windowWidth) +
+    const std::size_t size = 2 * indexBytes + 3 * static_cast<std::size_t>(windowWidth) +
                              static_cast<std::size_t>(columns);
     if (!gAllocator(size, buffer)) return false;
     std::uint8_t* p = buffer.data();
@@ -112,7 +119,8 @@ struct ReduceScratch {
     runHigh = reinterpret_cast<std::int32_t*>(p + indexBytes);
     rowA = p + 2 * indexBytes;
     rowB = rowA + windowWidth;
-    greys = rowB + windowWidth;
+    rowC = rowB + windowWidth;
+    greys = rowC + windowWidth;
     return true;
   }
 };
@@ -193,11 +201,16 @@ bool BuildLineBitmap(const PageLine& line, LineBitmap& bitmap, const StretchPlan
 
   const int level = RunLevel(plan.x);
   const std::int32_t run = std::int32_t{1} << level;
-  // runHigh holds the span lengths until it is turned into run starts.
+  // When every span is `run` or run + 1 long, the runs of run + 1 pixels are kept right after
+  // the runs of `run` (rowB after rowA), and each column picks one byte of the two; otherwise it
+  // ANDs its span's first and last run.
+  const bool pick = std::max<std::int64_t>(1, plan.x.sourceLength / plan.x.destLength) == run;
+  // runHigh holds the span lengths until it is turned into indices.
   plan.x.SourceSpans(plan.device.left, columns, scratch.runLow, scratch.runHigh);
   for (std::int32_t j = 0; j < columns; ++j) {
-    scratch.runLow[j] -= window.left;
-    scratch.runHigh[j] += scratch.runLow[j] - run;
+    const std::int32_t low = scratch.runLow[j] - window.left, length = scratch.runHigh[j];
+    scratch.runLow[j] = pick && length > run ? low + windowWidth : low;
+    scratch.runHigh[j] = low + length - run;
   }
   for (std::int32_t i = 0; i < rows; ++i) {
     std::int64_t first, last;
@@ -205,21 +218,30 @@ bool BuildLineBitmap(const PageLine& line, LineBitmap& bitmap, const StretchPlan
     const std::uint8_t* source = line.pixels.data() + first * line.width + window.left;
     // runs[j] becomes the AND of the 2^level pixels from j on of the span's rows, for every run
     // inside the window; a single row is read in place.
+    // The levels alternate between rowA and rowC so that the last lands in rowA.
     const std::uint8_t* runs = source;
     if (last - first > 1) {
-      AndBytes(scratch.rowA, source, source + line.width, windowWidth);
+      std::uint8_t* rows = level % 2 == 0 ? scratch.rowA : scratch.rowC;
+      AndBytes(rows, source, source + line.width, windowWidth);
       for (std::int64_t r = first + 2; r < last; ++r) {
-        AndInto(scratch.rowA, source + (r - first) * line.width, windowWidth);
+        AndInto(rows, source + (r - first) * line.width, windowWidth);
       }
-      runs = scratch.rowA;
+      runs = rows;
     }
     for (int l = 0; l < level; ++l) {
       const std::int32_t step = std::int32_t{1} << l;
-      std::uint8_t* next = runs == scratch.rowA ? scratch.rowB : scratch.rowA;
+      std::uint8_t* next = (level - l) % 2 == 1 ? scratch.rowA : scratch.rowC;
       AndBytes(next, runs, runs + step, windowWidth - (2 * step - 1));
       runs = next;
     }
-    AndRunPairs(scratch.greys, runs, scratch.runLow, scratch.runHigh, columns);
+    if (pick) {
+      const std::int32_t valid = windowWidth - (run - 1);
+      if (runs != scratch.rowA) std::memcpy(scratch.rowA, runs, static_cast<std::size_t>(valid));
+      AndBytes(scratch.rowB, scratch.rowA, scratch.rowA + 1, valid - 1);
+      PickMerged(scratch.greys, scratch.rowA, scratch.runLow, columns);
+    } else {
+      AndRunPairs(scratch.greys, runs, scratch.runLow, scratch.runHigh, columns);
+    }
     ExpandGreys(scratch.greys, columns, bitmap.pixels.data() + i * bitmap.stride());
   }
   bitmap.filled = {0, 0, columns, rows};
