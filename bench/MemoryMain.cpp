@@ -18,7 +18,6 @@
 
 #include "BenchNames.h"
 #include "BenchPages.h"
-#include "CountingNew.h"
 #include "pageview/CPLIMDispView.h"
 #include "platform/CDC.h"
 #include "platform/CDocument.h"
@@ -27,6 +26,7 @@
 #include "platform/ViewPrinting.h"
 #include "raster/DrawLineBitmap.h"
 #include "raster/LineBitmap.h"
+#include "support/CountingNew.h"
 
 extern char** environ;
 

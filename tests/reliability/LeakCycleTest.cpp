@@ -7,11 +7,11 @@
 #include <memory>
 #include <string>
 
-#include "CountingNew.h"
 #include "pageview/CPLIMDispView.h"
 #include "platform/CDocument.h"
 #include "platform/PlatformUiScript.h"
 #include "reliability/PageFiles.h"
+#include "support/CountingNew.h"
 
 namespace {
 

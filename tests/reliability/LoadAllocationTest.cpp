@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "CountingNew.h"
 #include "pageview/CPLIMDispView.h"
 #include "platform/CDocument.h"
 #include "platform/PlatformUiScript.h"
 #include "reliability/PageFiles.h"
+#include "support/CountingNew.h"
 
 namespace {
 

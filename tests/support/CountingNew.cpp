@@ -1,4 +1,4 @@
-#include "CountingNew.h"
+#include "support/CountingNew.h"
 
 #include <atomic>
 #include <cstdlib>
