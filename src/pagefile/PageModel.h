@@ -9,8 +9,6 @@
 
 inline constexpr std::int32_t kMaxLines = 100;
 inline constexpr std::int32_t kFixedHeaderBytes = 36;  // headerSize of a header without a note
-inline constexpr std::int32_t kPageRecordBytes = 12;
-inline constexpr std::int32_t kLineFixedBytes = 20;  // charCount, top, left, height, width
 
 struct PageHeader {
   std::int32_t headerSize = 0;
