@@ -221,12 +221,12 @@ bool BuildLineBitmap(const PageLine& line, LineBitmap& bitmap, const StretchPlan
     // The levels alternate between rowA and rowC so that the last lands in rowA.
     const std::uint8_t* runs = source;
     if (last - first > 1) {
-      std::uint8_t* rows = level % 2 == 0 ? scratch.rowA : scratch.rowC;
-      AndBytes(rows, source, source + line.width, windowWidth);
+      std::uint8_t* merged = level % 2 == 0 ? scratch.rowA : scratch.rowC;
+      AndBytes(merged, source, source + line.width, windowWidth);
       for (std::int64_t r = first + 2; r < last; ++r) {
-        AndInto(rows, source + (r - first) * line.width, windowWidth);
+        AndInto(merged, source + (r - first) * line.width, windowWidth);
       }
-      runs = rows;
+      runs = merged;
     }
     for (int l = 0; l < level; ++l) {
       const std::int32_t step = std::int32_t{1} << l;
