@@ -3,9 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "platform/PixelRows.h"
 
 namespace {
 
@@ -129,6 +127,11 @@ struct ColumnMap {
   std::int32_t count[kChunkColumns];
   bool single = true;     // every span is one column (the source is not shrunk)
   bool identity = false;  // column i takes source column first[0] + i
+  // When single: the source columns [sourceLeft, sourceLeft + sourceCount) that the chunk
+  // reads, and column i's source column counted from sourceLeft.
+  std::int32_t sourceLeft = 0;
+  std::int32_t sourceCount = 0;
+  std::int32_t picked[kChunkColumns];
 };
 
 // Maps the device columns [left, left + columns), columns <= kChunkColumns.
@@ -137,6 +140,12 @@ void MakeColumnMap(const StretchAxis& axis, std::int32_t left, std::int32_t colu
   axis.SourceSpans(left, columns, map.first, map.count);
   map.single = axis.sourceLength <= axis.destLength;
   map.identity = axis.sourceLength == axis.destLength && !axis.reversed;
+  if (!map.single) return;
+  // Spans move monotonically along the axis, so the ends bound the columns read; a stretched
+  // chunk reads at most as many source columns as it has.
+  map.sourceLeft = std::min(map.first[0], map.first[columns - 1]);
+  map.sourceCount = std::max(map.first[0], map.first[columns - 1]) - map.sourceLeft + 1;
+  for (std::int32_t i = 0; i < columns; ++i) map.picked[i] = map.first[i] - map.sourceLeft;
 }
 
 // A source pixel as an opaque canvas pixel. The wide form loads 4 bytes and so may only be used
@@ -154,32 +163,6 @@ struct WidePixel {
   }
 };
 
-// ANDs the pixels of a run of source pixels onto out[0, count) and returns how many it drew,
-// a multiple of 4 that leaves at least 2 pixels: each group of 4 pixels is read with one 16-byte
-// load, whose last 4 bytes the next pixel and the byte after it provide.
-std::int32_t AndRunFours(std::uint32_t* out, const std::uint8_t* pixel, std::int32_t count) {
-  std::int32_t i = 0;
-#if defined(__SSE2__)
-  // Each 64-bit lane takes two pixels, the first at bytes 0..2 and the second moved from 3..5 to
-  // 4..6; every other byte is set in each half, so the halves ANDed give the opaque pixels.
-  const __m128i keepFirst = _mm_set1_epi64x(static_cast<long long>(0xFFFFFFFFFF000000ull));
-  const __m128i keepSecond = _mm_set1_epi64x(static_cast<long long>(0xFF000000FFFFFFFFull));
-  for (; i + 6 <= count; i += 4, pixel += 12) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixel));
-    const __m128i pairs = _mm_unpacklo_epi64(v, _mm_srli_si128(v, 6));
-    const __m128i rgb = _mm_and_si128(_mm_or_si128(pairs, keepFirst),
-                                      _mm_or_si128(_mm_slli_epi64(pairs, 8), keepSecond));
-    auto* target = reinterpret_cast<__m128i*>(out + i);
-    _mm_storeu_si128(target, _mm_and_si128(_mm_loadu_si128(target), rgb));
-  }
-#else
-  (void)out;
-  (void)pixel;
-  (void)count;
-#endif
-  return i;
-}
-
 // out[i] &= pixels[i] for i < count, a loop the compiler vectorises.
 void AndRow(std::uint32_t* __restrict out, const std::uint32_t* __restrict pixels,
             std::int32_t count) {
@@ -193,14 +176,13 @@ void DrawRow(std::uint32_t* out, const std::uint8_t* source, std::int64_t stride
              std::int64_t first, std::int64_t last, const ColumnMap& map, std::int32_t columns) {
   const std::uint8_t* row = source + first * stride;
   if (last - first == 1 && map.identity) {
-    const std::uint8_t* pixel = row + std::int64_t{map.first[0]} * 3;
-    for (std::int32_t i = AndRunFours(out, pixel, columns); i < columns; ++i) {
-      out[i] &= Pixel::Load(pixel + 3 * i);
-    }
+    PixelRows().andBgrPixels(out, row + std::int64_t{map.first[0]} * 3, columns);
   } else if (last - first == 1 && map.single) {
-    for (std::int32_t i = 0; i < columns; ++i) {
-      out[i] &= Pixel::Load(row + std::int64_t{map.first[i]} * 3);
-    }
+    // The source columns are widened once, then each column picks its pixel.
+    std::uint32_t widened[kChunkColumns + kPickPadding];
+    std::fill_n(widened, map.sourceCount + kPickPadding, ~std::uint32_t{0});
+    PixelRows().andBgrPixels(widened, row + std::int64_t{map.sourceLeft} * 3, map.sourceCount);
+    PixelRows().andPickedPixels(out, widened, map.picked, columns);
   } else {
     // Shrunk: every source pixel of the column's rows and span is merged.
     for (std::int32_t i = 0; i < columns; ++i) {

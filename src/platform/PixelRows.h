@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+// The inner loops of the 24-bit line transfers: widening greys to 24-bit pixels, and ANDing
+// 24-bit pixels onto canvas pixels. Each set of loops exists in a portable form and, on x86, in
+// forms for wider vector units; the widest one the processor offers is chosen once, at first
+// use. Every set gives the same bytes and reads and writes only the bytes its arguments name.
+struct PixelRowKernels {
+  const char* name;
+  // out[3j], out[3j + 1] and out[3j + 2] = grey[j] for j < count.
+  void (*expandGreys)(const std::uint8_t* grey, std::int32_t count, std::uint8_t* out);
+  // out[i] &= 0xFF000000 | bgr[3i + 2] << 16 | bgr[3i + 1] << 8 | bgr[3i] for i < count.
+  void (*andBgrPixels)(std::uint32_t* out, const std::uint8_t* bgr, std::int32_t count);
+  // out[i] &= pixels[index[i]] for i < count. `index` must run monotonically (up or down), and
+  // `pixels` must hold kPickPadding readable elements after the largest index.
+  void (*andPickedPixels)(std::uint32_t* out, const std::uint32_t* pixels,
+                          const std::int32_t* index, std::int32_t count);
+  // out[j] = bytes[low[j]] & bytes[high[j]] for j < count, reading only bytes[0, readable);
+  // every index must be below `readable`. `low` and `high` must each run monotonically.
+  void (*andBytePairs)(std::uint8_t* out, const std::uint8_t* bytes, std::int64_t readable,
+                       const std::int32_t* low, const std::int32_t* high, std::int32_t count);
+};
+
+inline constexpr std::int32_t kPickPadding = 7;
+
+// The sets this processor can run, portable first and widest last.
+std::span<const PixelRowKernels> SupportedPixelRowKernels();
+
+// The widest supported set.
+const PixelRowKernels& PixelRows();
