@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <new>
 
+#include "platform/RowHalves.h"
+
 const char* CanvasErrorMessage(CanvasError error) {
   switch (error) {
     case CanvasError::kNone:
@@ -34,6 +36,10 @@ CanvasError Canvas::Allocate(std::int32_t width, std::int32_t height) noexcept {
 }
 
 void Canvas::Fill(std::uint32_t pixel) noexcept {
-  std::fill_n(pixels_.get(), static_cast<std::size_t>(std::int64_t{width_} * height_),
-              pixel | ~kCanvasRgbMask);
+  ForRowHalves(0, height_, std::int64_t{width_} * height_,
+               [this, pixel](int, std::int32_t first, std::int32_t last) {
+                 std::fill_n(Row(first),
+                             static_cast<std::size_t>(std::int64_t{width_} * (last - first)),
+                             pixel | ~kCanvasRgbMask);
+               });
 }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/PixelRows.h"
+#include "platform/RowHalves.h"
 
 namespace {
 
@@ -219,36 +220,42 @@ int StretchDIBits(const DrawTarget& target, std::int32_t xDest, std::int32_t yDe
   const std::int64_t wideRowsEnd = std::int64_t{plan.SourceWindow().right} * 3 < stride
                                        ? header->biHeight
                                        : header->biHeight - 1;
-  ColumnMap map;
   // When the source is stretched vertically, neighbouring destination rows show the same
   // source row: its pixels are merged once per chunk and ANDed onto each of them.
   const bool rowsRepeat = plan.y.sourceLength < plan.y.destLength;
-  std::uint32_t merged[kChunkColumns];
-  for (std::int32_t left = plan.device.left; left < plan.device.right; left += kChunkColumns) {
-    const std::int32_t columns = std::min(kChunkColumns, plan.device.right - left);
-    MakeColumnMap(plan.x, left, columns, map);
-    std::int64_t mergedRow = -1;
-    for (std::int32_t y = plan.device.top; y < plan.device.bottom; ++y) {
-      std::int64_t first, last;
-      plan.y.SourceSpan(y, first, last);
-      std::uint32_t* out = target.canvas->Row(y) + left;
-      std::uint32_t* row = out;
-      if (rowsRepeat) {
-        if (first == mergedRow) {
-          AndRow(out, merged, columns);
-          continue;
+  const auto drawRows = [&](int, std::int32_t top, std::int32_t bottom) {
+    ColumnMap map;
+    std::uint32_t merged[kChunkColumns];
+    for (std::int32_t left = plan.device.left; left < plan.device.right; left += kChunkColumns) {
+      const std::int32_t columns = std::min(kChunkColumns, plan.device.right - left);
+      MakeColumnMap(plan.x, left, columns, map);
+      std::int64_t mergedRow = -1;
+      for (std::int32_t y = top; y < bottom; ++y) {
+        std::int64_t first, last;
+        plan.y.SourceSpan(y, first, last);
+        std::uint32_t* out = target.canvas->Row(y) + left;
+        std::uint32_t* row = out;
+        if (rowsRepeat) {
+          if (first == mergedRow) {
+            AndRow(out, merged, columns);
+            continue;
+          }
+          std::fill_n(merged, columns, ~std::uint32_t{0});
+          row = merged;
+          mergedRow = first;
         }
-        std::fill_n(merged, columns, ~std::uint32_t{0});
-        row = merged;
-        mergedRow = first;
+        if (last <= wideRowsEnd) {
+          DrawRow<WidePixel>(row, source, stride, first, last, map, columns);
+        } else {
+          DrawRow<NarrowPixel>(row, source, stride, first, last, map, columns);
+        }
+        if (rowsRepeat) AndRow(out, merged, columns);
       }
-      if (last <= wideRowsEnd) {
-        DrawRow<WidePixel>(row, source, stride, first, last, map, columns);
-      } else {
-        DrawRow<NarrowPixel>(row, source, stride, first, last, map, columns);
-      }
-      if (rowsRepeat) AndRow(out, merged, columns);
     }
-  }
+  };
+  ForRowHalves(
+      plan.device.top, plan.device.bottom,
+      std::int64_t{plan.device.bottom - plan.device.top} * (plan.device.right - plan.device.left),
+      drawRows);
   return plan.device.bottom - plan.device.top;
 }

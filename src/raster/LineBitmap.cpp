@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/PixelRows.h"
+#include "platform/RowHalves.h"
 
 namespace {
 
@@ -37,26 +38,34 @@ int RunLevel(const StretchAxis& axis) {
 }
 
 // The working memory of a reduced build: two indices per device column (relative to the source
-// window's left), two source-row accumulators as wide as the window, and one grey device row.
+// window's left), and for each half of the rows two source-row accumulators as wide as the
+// window and one grey device row.
 struct ReduceScratch {
+  struct Rows {
+    std::uint8_t* runsA = nullptr;
+    std::uint8_t* runsB = nullptr;
+    std::uint8_t* greys = nullptr;
+  };
   ByteBuffer buffer;
   std::int32_t* runLow = nullptr;
   std::int32_t* runHigh = nullptr;
-  std::uint8_t* rowA = nullptr;
-  std::uint8_t* rowC = nullptr;
-  std::uint8_t* greys = nullptr;
+  Rows halves[2];
 
   bool Allocate(std::int32_t columns, std::int32_t windowWidth) {
     const std::size_t indexBytes = sizeof(std::int32_t) * static_cast<std::size_t>(columns);
-    const std::size_t size = 2 * indexBytes + 2 * static_cast<std::size_t>(windowWidth) +
-                             static_cast<std::size_t>(columns);
-    if (!gAllocator(size, buffer)) return false;
+    const std::size_t rowBytes =
+        2 * static_cast<std::size_t>(windowWidth) + static_cast<std::size_t>(columns);
+    if (!gAllocator(2 * indexBytes + 2 * rowBytes, buffer)) return false;
     std::uint8_t* p = buffer.data();
     runLow = reinterpret_cast<std::int32_t*>(p);
     runHigh = reinterpret_cast<std::int32_t*>(p + indexBytes);
-    rowA = p + 2 * indexBytes;
-    rowC = rowA + windowWidth;
-    greys = rowC + windowWidth;
+    p += 2 * indexBytes;
+    for (Rows& rows : halves) {
+      rows.runsA = p;
+      rows.runsB = p + windowWidth;
+      rows.greys = p + 2 * windowWidth;
+      p += rowBytes;
+    }
     return true;
   }
 };
@@ -105,11 +114,15 @@ void FillLineBitmap(const PageLine& line, LineBitmap& bitmap, const PixelRect& w
   const std::int32_t bottom = std::min(window.bottom, line.height);
   if (left >= right || top >= bottom) return;
   const auto widen = PixelRows().expandGreys;
-  for (std::int32_t i = top; i < bottom; ++i) {
-    const std::uint8_t* grey = line.pixels.data() + std::int64_t{i} * line.width + left;
-    std::uint8_t* out = bitmap.pixels.data() + i * bitmap.stride() + std::int64_t{left} * 3;
-    widen(grey, right - left, out);
-  }
+  ForRowHalves(
+      top, bottom, std::int64_t{bottom - top} * (right - left),
+      [&](int, std::int32_t first, std::int32_t last) {
+        for (std::int32_t i = first; i < last; ++i) {
+          const std::uint8_t* grey = line.pixels.data() + std::int64_t{i} * line.width + left;
+          std::uint8_t* out = bitmap.pixels.data() + i * bitmap.stride() + std::int64_t{left} * 3;
+          widen(grey, right - left, out);
+        }
+      });
   bitmap.filled = {left, top, right, bottom};
 }
 
@@ -146,31 +159,34 @@ bool BuildLineBitmap(const PageLine& line, LineBitmap& bitmap, const StretchPlan
     scratch.runHigh[j] = scratch.runLow[j] + scratch.runHigh[j] - run;
   }
   const PixelRowKernels& kernels = PixelRows();
-  for (std::int32_t i = 0; i < rows; ++i) {
-    std::int64_t first, last;
-    plan.y.SourceSpan(plan.device.top + i, first, last);
-    const std::uint8_t* source = line.pixels.data() + first * line.width + window.left;
-    // runs[j] becomes the AND of the 2^level pixels from j on of the span's rows, for every run
-    // inside the window; a single row is read in place.
-    const std::uint8_t* runs = source;
-    if (last - first > 1) {
-      std::uint8_t* merged = scratch.rowA;
-      AndBytes(merged, source, source + line.width, windowWidth);
-      for (std::int64_t r = first + 2; r < last; ++r) {
-        AndInto(merged, source + (r - first) * line.width, windowWidth);
+  const auto reduceRows = [&](int half, std::int32_t firstRow, std::int32_t lastRow) {
+    const ReduceScratch::Rows& work = scratch.halves[half];
+    for (std::int32_t i = firstRow; i < lastRow; ++i) {
+      std::int64_t first, last;
+      plan.y.SourceSpan(plan.device.top + i, first, last);
+      const std::uint8_t* source = line.pixels.data() + first * line.width + window.left;
+      // runs[j] becomes the AND of the 2^level pixels from j on of the span's rows, for every
+      // run inside the window; a single row is read in place.
+      const std::uint8_t* runs = source;
+      if (last - first > 1) {
+        AndBytes(work.runsA, source, source + line.width, windowWidth);
+        for (std::int64_t r = first + 2; r < last; ++r) {
+          AndInto(work.runsA, source + (r - first) * line.width, windowWidth);
+        }
+        runs = work.runsA;
       }
-      runs = merged;
+      for (int l = 0; l < level; ++l) {
+        const std::int32_t step = std::int32_t{1} << l;
+        std::uint8_t* next = runs == work.runsA ? work.runsB : work.runsA;
+        AndBytes(next, runs, runs + step, windowWidth - (2 * step - 1));
+        runs = next;
+      }
+      kernels.andBytePairs(work.greys, runs, windowWidth, scratch.runLow, scratch.runHigh, columns);
+      kernels.expandGreys(work.greys, columns, bitmap.pixels.data() + i * bitmap.stride());
     }
-    for (int l = 0; l < level; ++l) {
-      const std::int32_t step = std::int32_t{1} << l;
-      std::uint8_t* next = runs == scratch.rowA ? scratch.rowC : scratch.rowA;
-      AndBytes(next, runs, runs + step, windowWidth - (2 * step - 1));
-      runs = next;
-    }
-    kernels.andBytePairs(scratch.greys, runs, windowWidth, scratch.runLow, scratch.runHigh,
-                         columns);
-    kernels.expandGreys(scratch.greys, columns, bitmap.pixels.data() + i * bitmap.stride());
-  }
+  };
+  // The source pixels read bound the work.
+  ForRowHalves(0, rows, std::int64_t{window.bottom - window.top} * windowWidth, reduceRows);
   bitmap.filled = {0, 0, columns, rows};
   return true;
 }
