@@ -29,8 +29,12 @@ void AndPickedOneByOne(std::uint32_t* out, const std::uint32_t* pixels, const st
                        std::int32_t count) {
   for (std::int32_t i = 0; i < count; ++i) out[i] &= pixels[index[i]];
 }
-void AndBytePairsOneByOne(std::uint8_t* out, const std::uint8_t* bytes, std::int64_t /*readable*/,
-                          const std::int32_t* low, const std::int32_t* high, std::int32_t count) {
+// Pairs merged one by one need no plan.
+std::size_t NoPairPlanBytes(std::int32_t) { return 0; }
+void PrepareNoPairs(std::uint8_t*, const std::int32_t*, const std::int32_t*, std::int32_t,
+                    std::int64_t) {}
+void AndPairsOneByOne(std::uint8_t* out, const std::uint8_t* bytes, const std::uint8_t* /*plan*/,
+                      const std::int32_t* low, const std::int32_t* high, std::int32_t count) {
   for (std::int32_t j = 0; j < count; ++j) out[j] = bytes[low[j]] & bytes[high[j]];
 }
 
@@ -210,46 +214,83 @@ __attribute__((target("avx2"))) void AndPickedPixelsAvx2(std::uint32_t* out,
   AndPickedOneByOne(out + i, pixels, index + i, count - i);
 }
 
-// The 16 bytes that indices index[0..16) pick, when those lie within 32 bytes that can be read;
-// false otherwise. The indices, less the lowest, are packed to bytes 0..31: bytes 0..15 pick
-// from the first 16-byte load and 16..31 from the second, the other load's shuffle giving 0
-// (a shuffle index with its top bit set).
-__attribute__((target("avx2"))) bool PickSixteen(const std::uint8_t* bytes, std::int64_t readable,
-                                                 const std::int32_t* index, __m128i& picked) {
-  const std::int32_t low = std::min(index[0], index[15]);
-  if (std::max(index[0], index[15]) - low > 31 || low + std::int64_t{32} > readable) return false;
-  const __m256i base = _mm256_set1_epi32(low);
-  const __m256i words = _mm256_packs_epi32(
-      _mm256_sub_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(index)), base),
-      _mm256_sub_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(index + 8)), base));
-  // packs works per 128-bit lane; the permutation puts the 16 words back in order.
-  const __m256i ordered = _mm256_permute4x64_epi64(words, 0xD8);
-  const __m128i local =
-      _mm_packus_epi16(_mm256_castsi256_si128(ordered), _mm256_extracti128_si256(ordered, 1));
-  const __m128i fromFirst =
-      _mm_shuffle_epi8(Load16(bytes + low), _mm_adds_epu8(local, _mm_set1_epi8(0x70)));
-  const __m128i fromSecond =
-      _mm_shuffle_epi8(Load16(bytes + low + 16), _mm_sub_epi8(local, _mm_set1_epi8(16)));
-  picked = _mm_or_si128(fromFirst, fromSecond);
+// The plan of 8 merged bytes: where the 32-byte windows of their low and high indices start
+// (lowStart -1: the indices do not fit windows, and the bytes are merged one by one), and each
+// index less its window's start.
+struct PairGroup {
+  std::int32_t lowStart;
+  std::int32_t highStart;
+  std::uint8_t lowOffsets[8];
+  std::uint8_t highOffsets[8];
+};
+constexpr std::int32_t kPairGroup = 8;
+
+std::size_t PairGroupBytes(std::int32_t count) {
+  return sizeof(PairGroup) * static_cast<std::size_t>(count / kPairGroup);
+}
+
+// Whether the 8 indices index[0..8), which run monotonically, lie within 32 bytes that can be
+// read: spans of up to 4 bytes per index fit, as far shrinking zooms make them. Sets the
+// window's start and the offsets within it.
+bool FitWindow(const std::int32_t* index, std::int64_t readable, std::int32_t& start,
+               std::uint8_t (&offsets)[8]) {
+  start = std::min(index[0], index[kPairGroup - 1]);
+  if (std::max(index[0], index[kPairGroup - 1]) - start > 31 ||
+      start + std::int64_t{32} > readable) {
+    return false;
+  }
+  for (int k = 0; k < kPairGroup; ++k) offsets[k] = static_cast<std::uint8_t>(index[k] - start);
   return true;
 }
 
-// 16 bytes per step where both index runs fit PickSixteen, one by one elsewhere.
-__attribute__((target("avx2"))) void AndBytePairsAvx2(std::uint8_t* out, const std::uint8_t* bytes,
-                                                      std::int64_t readable,
-                                                      const std::int32_t* low,
-                                                      const std::int32_t* high,
-                                                      std::int32_t count) {
-  std::int32_t j = 0;
-  for (; j + 16 <= count; j += 16) {
-    __m128i a, b;
-    if (PickSixteen(bytes, readable, low + j, a) && PickSixteen(bytes, readable, high + j, b)) {
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + j), _mm_and_si128(a, b));
-    } else {
-      AndBytePairsOneByOne(out + j, bytes, readable, low + j, high + j, 16);
+void PrepareGroupPairs(std::uint8_t* plan, const std::int32_t* low, const std::int32_t* high,
+                       std::int32_t count, std::int64_t readable) {
+  auto* groups = reinterpret_cast<PairGroup*>(plan);
+  for (std::int32_t g = 0; g < count / kPairGroup; ++g) {
+    PairGroup& group = groups[g];
+    const std::int32_t first = g * kPairGroup;
+    if (!FitWindow(low + first, readable, group.lowStart, group.lowOffsets) ||
+        !FitWindow(high + first, readable, group.highStart, group.highOffsets)) {
+      group.lowStart = -1;
     }
   }
-  AndBytePairsOneByOne(out + j, bytes, readable, low + j, high + j, count - j);
+}
+
+// The bytes of the 32 at `window` that `offsets` (byte values 0..31) name: values 0..15 pick
+// from the first 16-byte load and 16..31 from the second, the other load's shuffle giving 0 (a
+// shuffle index with its top bit set).
+__attribute__((target("avx2"))) __m128i PickFromWindow(const std::uint8_t* window,
+                                                       __m128i offsets) {
+  const __m128i fromFirst =
+      _mm_shuffle_epi8(Load16(window), _mm_adds_epu8(offsets, _mm_set1_epi8(0x70)));
+  const __m128i fromSecond =
+      _mm_shuffle_epi8(Load16(window + 16), _mm_sub_epi8(offsets, _mm_set1_epi8(16)));
+  return _mm_or_si128(fromFirst, fromSecond);
+}
+
+// 8 bytes per planned group with two window shuffles each, one by one elsewhere.
+__attribute__((target("avx2"))) void AndGroupPairsAvx2(std::uint8_t* out, const std::uint8_t* bytes,
+                                                       const std::uint8_t* plan,
+                                                       const std::int32_t* low,
+                                                       const std::int32_t* high,
+                                                       std::int32_t count) {
+  const auto* groups = reinterpret_cast<const PairGroup*>(plan);
+  const std::int32_t planned = count / kPairGroup * kPairGroup;
+  for (std::int32_t j = 0; j < planned; j += kPairGroup) {
+    const PairGroup& group = groups[j / kPairGroup];
+    if (group.lowStart < 0) {
+      AndPairsOneByOne(out + j, bytes, nullptr, low + j, high + j, kPairGroup);
+      continue;
+    }
+    const __m128i lows =
+        PickFromWindow(bytes + group.lowStart,
+                       _mm_loadl_epi64(reinterpret_cast<const __m128i*>(group.lowOffsets)));
+    const __m128i highs =
+        PickFromWindow(bytes + group.highStart,
+                       _mm_loadl_epi64(reinterpret_cast<const __m128i*>(group.highOffsets)));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out + j), _mm_and_si128(lows, highs));
+  }
+  AndPairsOneByOne(out + planned, bytes, nullptr, low + planned, high + planned, count - planned);
 }
 #endif
 
@@ -258,17 +299,17 @@ struct KernelTable {
   std::size_t count = 0;
 
   KernelTable() {
-    sets[count++] = {"portable", ExpandGreysPortable, AndBgrPixelsPortable, AndPickedOneByOne,
-                     AndBytePairsOneByOne};
+    sets[count++] = {"portable",      ExpandGreysPortable, AndBgrPixelsPortable, AndPickedOneByOne,
+                     NoPairPlanBytes, PrepareNoPairs,      AndPairsOneByOne};
 #if defined(PLIMDISP_X86_DISPATCH)
     __builtin_cpu_init();
     if (__builtin_cpu_supports("ssse3")) {
-      sets[count++] = {"ssse3", ExpandGreysSsse3, AndBgrPixelsSsse3, AndPickedOneByOne,
-                       AndBytePairsOneByOne};
+      sets[count++] = {"ssse3",         ExpandGreysSsse3, AndBgrPixelsSsse3, AndPickedOneByOne,
+                       NoPairPlanBytes, PrepareNoPairs,   AndPairsOneByOne};
     }
     if (__builtin_cpu_supports("avx2")) {
-      sets[count++] = {"avx2", ExpandGreysAvx2, AndBgrPixelsAvx2, AndPickedPixelsAvx2,
-                       AndBytePairsAvx2};
+      sets[count++] = {"avx2",         ExpandGreysAvx2,   AndBgrPixelsAvx2, AndPickedPixelsAvx2,
+                       PairGroupBytes, PrepareGroupPairs, AndGroupPairsAvx2};
     }
 #endif
   }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 
@@ -17,10 +18,16 @@ struct PixelRowKernels {
   // `pixels` must hold kPickPadding readable elements after the largest index.
   void (*andPickedPixels)(std::uint32_t* out, const std::uint32_t* pixels,
                           const std::int32_t* index, std::int32_t count);
-  // out[j] = bytes[low[j]] & bytes[high[j]] for j < count, reading only bytes[0, readable);
-  // every index must be below `readable`. `low` and `high` must each run monotonically.
-  void (*andBytePairs)(std::uint8_t* out, const std::uint8_t* bytes, std::int64_t readable,
-                       const std::int32_t* low, const std::int32_t* high, std::int32_t count);
+  // The merge of byte pairs over many rows that share their indices, in two steps. For index
+  // runs `low` and `high` of `count` entries, each running monotonically, preparePairs writes a
+  // plan of pairPlanBytes(count) bytes (4-byte aligned); andPreparedPairs then sets
+  // out[j] = bytes[low[j]] & bytes[high[j]] for j < count, for any row `bytes` of the
+  // `readable` bytes the plan was made for (every index must be below it), reading only those.
+  std::size_t (*pairPlanBytes)(std::int32_t count);
+  void (*preparePairs)(std::uint8_t* plan, const std::int32_t* low, const std::int32_t* high,
+                       std::int32_t count, std::int64_t readable);
+  void (*andPreparedPairs)(std::uint8_t* out, const std::uint8_t* bytes, const std::uint8_t* plan,
+                           const std::int32_t* low, const std::int32_t* high, std::int32_t count);
 };
 
 inline constexpr std::int32_t kPickPadding = 7;

@@ -38,8 +38,8 @@ int RunLevel(const StretchAxis& axis) {
 }
 
 // The working memory of a reduced build: two indices per device column (relative to the source
-// window's left), and for each half of the rows two source-row accumulators as wide as the
-// window and one grey device row.
+// window's left) and the row kernels' plan for merging by them, and for each half of the rows
+// two source-row accumulators as wide as the window and one grey device row.
 struct ReduceScratch {
   struct Rows {
     std::uint8_t* runsA = nullptr;
@@ -49,17 +49,19 @@ struct ReduceScratch {
   ByteBuffer buffer;
   std::int32_t* runLow = nullptr;
   std::int32_t* runHigh = nullptr;
+  std::uint8_t* pairPlan = nullptr;  // 4-byte aligned, after the indices
   Rows halves[2];
 
-  bool Allocate(std::int32_t columns, std::int32_t windowWidth) {
+  bool Allocate(std::int32_t columns, std::int32_t windowWidth, std::size_t pairPlanBytes) {
     const std::size_t indexBytes = sizeof(std::int32_t) * static_cast<std::size_t>(columns);
     const std::size_t rowBytes =
         2 * static_cast<std::size_t>(windowWidth) + static_cast<std::size_t>(columns);
-    if (!gAllocator(2 * indexBytes + 2 * rowBytes, buffer)) return false;
+    if (!gAllocator(2 * indexBytes + pairPlanBytes + 2 * rowBytes, buffer)) return false;
     std::uint8_t* p = buffer.data();
     runLow = reinterpret_cast<std::int32_t*>(p);
     runHigh = reinterpret_cast<std::int32_t*>(p + indexBytes);
-    p += 2 * indexBytes;
+    pairPlan = p + 2 * indexBytes;
+    p = pairPlan + pairPlanBytes;
     for (Rows& rows : halves) {
       rows.runsA = p;
       rows.runsB = p + windowWidth;
@@ -139,7 +141,8 @@ bool BuildLineBitmap(const PageLine& line, LineBitmap& bitmap, const StretchPlan
   if (bytes > kMaxLineBitmapBytes) return false;
   const std::int32_t windowWidth = window.right - window.left;
   ReduceScratch scratch;
-  if (!scratch.Allocate(columns, windowWidth) ||
+  const PixelRowKernels& kernels = PixelRows();
+  if (!scratch.Allocate(columns, windowWidth, kernels.pairPlanBytes(columns)) ||
       !gAllocator(static_cast<std::size_t>(bytes), bitmap.pixels)) {
     bitmap = LineBitmap{};
     return false;
@@ -158,7 +161,7 @@ bool BuildLineBitmap(const PageLine& line, LineBitmap& bitmap, const StretchPlan
     scratch.runLow[j] -= window.left;
     scratch.runHigh[j] = scratch.runLow[j] + scratch.runHigh[j] - run;
   }
-  const PixelRowKernels& kernels = PixelRows();
+  kernels.preparePairs(scratch.pairPlan, scratch.runLow, scratch.runHigh, columns, windowWidth);
   const auto reduceRows = [&](int half, std::int32_t firstRow, std::int32_t lastRow) {
     const ReduceScratch::Rows& work = scratch.halves[half];
     for (std::int32_t i = firstRow; i < lastRow; ++i) {
@@ -181,7 +184,8 @@ bool BuildLineBitmap(const PageLine& line, LineBitmap& bitmap, const StretchPlan
         AndBytes(next, runs, runs + step, windowWidth - (2 * step - 1));
         runs = next;
       }
-      kernels.andBytePairs(work.greys, runs, windowWidth, scratch.runLow, scratch.runHigh, columns);
+      kernels.andPreparedPairs(work.greys, runs, scratch.pairPlan, scratch.runLow, scratch.runHigh,
+                               columns);
       kernels.expandGreys(work.greys, columns, bitmap.pixels.data() + i * bitmap.stride());
     }
   };

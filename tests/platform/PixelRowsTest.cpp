@@ -108,8 +108,8 @@ TEST_P(PixelRowsTest, AndPickedPixelsFollowsMonotoneIndices) {
 }
 
 // Shrinks by various factors: each device column ANDs the first and last byte of its span, the
-// way a reduced line build merges its runs, reading no byte past `readable`.
-TEST_P(PixelRowsTest, AndBytePairsAndsTheTwoPickedBytes) {
+// way a reduced line build merges its runs, reading no byte past the row.
+TEST_P(PixelRowsTest, AndPreparedPairsAndsTheTwoPickedBytesOfEveryRow) {
   struct Case {
     std::int64_t source, dest;
     bool reversed;
@@ -129,8 +129,19 @@ TEST_P(PixelRowsTest, AndBytePairsAndsTheTwoPickedBytes) {
     for (std::size_t j = 0; j < out.size(); ++j) {
       expected[j] = bytes[spans.first[j]] & bytes[high[j]];
     }
-    GetParam().andBytePairs(out.data(), bytes.data(), c.source, spans.first.data(), high.data(),
-                            static_cast<std::int32_t>(out.size()));
+    // One plan for two rows: the plan holds no bytes of the row.
+    std::vector<std::uint8_t> plan(GetParam().pairPlanBytes(static_cast<std::int32_t>(out.size())));
+    GetParam().preparePairs(plan.data(), spans.first.data(), high.data(),
+                            static_cast<std::int32_t>(out.size()), c.source);
+    GetParam().andPreparedPairs(out.data(), bytes.data(), plan.data(), spans.first.data(),
+                                high.data(), static_cast<std::int32_t>(out.size()));
+    EXPECT_EQ(out, expected) << c.source << " onto " << c.dest;
+    const std::vector<std::uint8_t> other = RandomBytes(bytes.size(), random);
+    for (std::size_t j = 0; j < out.size(); ++j) {
+      expected[j] = other[spans.first[j]] & other[high[j]];
+    }
+    GetParam().andPreparedPairs(out.data(), other.data(), plan.data(), spans.first.data(),
+                                high.data(), static_cast<std::int32_t>(out.size()));
     EXPECT_EQ(out, expected) << c.source << " onto " << c.dest;
   }
 }
