@@ -4,8 +4,9 @@
 #include <cstdint>
 #include <span>
 
-// The inner loops of the 24-bit line transfers: widening greys to 24-bit pixels, and ANDing
-// 24-bit pixels onto canvas pixels. Each set of loops exists in a portable form and, on x86, in
+// The inner loops of the line bitmaps and their transfers: widening greys to 24-bit pixels,
+// ANDing 24-bit pixels onto canvas pixels, picking the pixels of stretched columns and merging
+// the greys of shrunk ones. Each set of loops exists in a portable form and, on x86, in
 // forms for wider vector units; the widest one the processor offers is chosen once, at first
 // use. Every set gives the same bytes and reads and writes only the bytes its arguments name.
 struct PixelRowKernels {
