@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "platform/PixelRows.h"
-#include "platform/RowHalves.h"
+#include "platform/SharedRows.h"
 
 namespace {
 
@@ -253,7 +253,7 @@ int StretchDIBits(const DrawTarget& target, std::int32_t xDest, std::int32_t yDe
       }
     }
   };
-  ForRowHalves(
+  ForSharedRows(
       plan.device.top, plan.device.bottom,
       std::int64_t{plan.device.bottom - plan.device.top} * (plan.device.right - plan.device.left),
       drawRows);

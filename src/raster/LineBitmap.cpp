@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "platform/PixelRows.h"
-#include "platform/RowHalves.h"
+#include "platform/SharedRows.h"
 
 namespace {
 
@@ -38,8 +38,8 @@ int RunLevel(const StretchAxis& axis) {
 }
 
 // The working memory of a reduced build: two indices per device column (relative to the source
-// window's left) and the row kernels' plan for merging by them, and for each half of the rows
-// two source-row accumulators as wide as the window and one grey device row.
+// window's left) and the row kernels' plan for merging by them, and for each of the two threads
+// that share the rows two source-row accumulators as wide as the window and one grey device row.
 struct ReduceScratch {
   struct Rows {
     std::uint8_t* runsA = nullptr;
@@ -50,7 +50,7 @@ struct ReduceScratch {
   std::int32_t* runLow = nullptr;
   std::int32_t* runHigh = nullptr;
   std::uint8_t* pairPlan = nullptr;  // 4-byte aligned, after the indices
-  Rows halves[2];
+  Rows parts[2];                     // by ForSharedRows part
 
   bool Allocate(std::int32_t columns, std::int32_t windowWidth, std::size_t pairPlanBytes) {
     const std::size_t indexBytes = sizeof(std::int32_t) * static_cast<std::size_t>(columns);
@@ -62,7 +62,7 @@ struct ReduceScratch {
     runHigh = reinterpret_cast<std::int32_t*>(p + indexBytes);
     pairPlan = p + 2 * indexBytes;
     p = pairPlan + pairPlanBytes;
-    for (Rows& rows : halves) {
+    for (Rows& rows : parts) {
       rows.runsA = p;
       rows.runsB = p + windowWidth;
       rows.greys = p + 2 * windowWidth;
@@ -116,7 +116,7 @@ void FillLineBitmap(const PageLine& line, LineBitmap& bitmap, const PixelRect& w
   const std::int32_t bottom = std::min(window.bottom, line.height);
   if (left >= right || top >= bottom) return;
   const auto widen = PixelRows().expandGreys;
-  ForRowHalves(
+  ForSharedRows(
       top, bottom, std::int64_t{bottom - top} * (right - left),
       [&](int, std::int32_t first, std::int32_t last) {
         for (std::int32_t i = first; i < last; ++i) {
@@ -162,8 +162,8 @@ bool BuildLineBitmap(const PageLine& line, LineBitmap& bitmap, const StretchPlan
     scratch.runHigh[j] = scratch.runLow[j] + scratch.runHigh[j] - run;
   }
   kernels.preparePairs(scratch.pairPlan, scratch.runLow, scratch.runHigh, columns, windowWidth);
-  const auto reduceRows = [&](int half, std::int32_t firstRow, std::int32_t lastRow) {
-    const ReduceScratch::Rows& work = scratch.halves[half];
+  const auto reduceRows = [&](int part, std::int32_t firstRow, std::int32_t lastRow) {
+    const ReduceScratch::Rows& work = scratch.parts[part];
     for (std::int32_t i = firstRow; i < lastRow; ++i) {
       std::int64_t first, last;
       plan.y.SourceSpan(plan.device.top + i, first, last);
@@ -190,7 +190,7 @@ bool BuildLineBitmap(const PageLine& line, LineBitmap& bitmap, const StretchPlan
     }
   };
   // The source pixels read bound the work.
-  ForRowHalves(0, rows, std::int64_t{window.bottom - window.top} * windowWidth, reduceRows);
+  ForSharedRows(0, rows, std::int64_t{window.bottom - window.top} * windowWidth, reduceRows);
   bitmap.filled = {0, 0, columns, rows};
   return true;
 }

@@ -9,7 +9,7 @@
 #include "platform/CodePage.h"
 #include "platform/Scale.h"
 #include "raster/DrawLineBitmap.h"
-#include "support/RowSplitting.h"
+#include "support/RowSharing.h"
 
 namespace {
 
@@ -48,7 +48,7 @@ TEST_F(DrawingTest, ViewportPassEqualsTheSameRegionOfTheWholePage) {
   std::mt19937 random(20240611);
   const char* const kZooms[] = {"", "+", "-", "--", "---", "+-", "++", "-+-"};
   for (int round = 0; round < 150; ++round) {
-    const ScopedRowSplitting splitting(round % 2 == 0);
+    const ScopedRowSharing sharing(round % 2 == 0);
     CPLIMDispView fresh(&document);
     fresh.AdoptPage(PageHeader{}, Body(400, 300, RandomLines(random)));
     const char* zoomKeys = kZooms[random() % std::size(kZooms)];
@@ -160,7 +160,7 @@ TEST_F(DrawingTest, PassEqualsPlainPerPixelPass) {
   // Stretching, one to one and shrinking zooms, down to 0.343 and 0.2401.
   const char* const kZooms[] = {"", "+", "++", "-", "--", "---", "----", "+-"};
   for (int round = 0; round < 120; ++round) {
-    const ScopedRowSplitting splitting(round / 8 % 2 == 0);  // every zoom both ways
+    const ScopedRowSharing sharing(round / 8 % 2 == 0);  // every zoom both ways
     CPLIMDispView fresh(&document);
     fresh.AdoptPage(PageHeader{}, Body(400, 300, RandomLines(random)));
     const char* zoomKeys = kZooms[round % std::size(kZooms)];

@@ -1,5 +1,5 @@
 #include "platform/StretchDIBits.h"
-#include "support/RowSplitting.h"
+#include "support/RowSharing.h"
 
 #include <gtest/gtest.h>
 
@@ -214,7 +214,7 @@ TEST(StretchDIBitsTest, MatchesPlainReferenceOverRandomTransfers) {
     return std::uniform_int_distribution<std::int32_t>(lo, hi)(rng);
   };
   for (int iteration = 0; iteration < 3000; ++iteration) {
-    const ScopedRowSplitting splitting(iteration % 2 == 0);
+    const ScopedRowSharing sharing(iteration % 2 == 0);
     GreyDib dib(uniform(1, 17), uniform(1, 17));
     for (auto& b : dib.bits) b = static_cast<std::uint8_t>(uniform(0, 255));
     const std::int32_t xs = uniform(0, dib.header.biWidth - 1);
@@ -338,7 +338,7 @@ TEST(StretchDIBitsTest, LongRowsAtViewZoomsMatchPlainReference) {
   };
   const double kFactors[] = {1.0, 1.5, 2.25, 0.7, 0.49, 0.343, 0.2401};
   for (int iteration = 0; iteration < 120; ++iteration) {
-    const ScopedRowSplitting splitting(iteration % 2 == 0);
+    const ScopedRowSharing sharing(iteration % 2 == 0);
     GreyDib dib(uniform(200, 700), uniform(1, 4));
     for (auto& b : dib.bits) b = static_cast<std::uint8_t>(uniform(0, 255));
     const std::int32_t ws = dib.header.biWidth - uniform(0, 3);

@@ -7,7 +7,7 @@
 
 #include "raster/DrawLineBitmap.h"
 #include "raster/RasterTestSupport.h"
-#include "support/RowSplitting.h"
+#include "support/RowSharing.h"
 
 namespace {
 
@@ -41,7 +41,7 @@ TEST(ReducedLineBitmapTest, OneToOneDrawEqualsTheStretchedTransfer) {
     return std::uniform_int_distribution<std::int32_t>(lo, hi)(rng);
   };
   for (int iteration = 0; iteration < 2000; ++iteration) {
-    const ScopedRowSplitting splitting(iteration % 2 == 0);
+    const ScopedRowSharing sharing(iteration % 2 == 0);
     const std::int32_t width = uniform(1, iteration % 4 == 0 ? 400 : 60);
     const std::int32_t height = uniform(1, 60);
     // Mostly light pixels with dark strokes, so that a missed source pixel shows.
@@ -96,7 +96,7 @@ TEST(ReducedLineBitmapTest, RasterizedShrinkingLinesEqualFullBitmaps) {
     return std::uniform_int_distribution<std::int32_t>(lo, hi)(rng);
   };
   for (int iteration = 0; iteration < 300; ++iteration) {
-    const ScopedRowSplitting splitting(iteration % 2 == 0);
+    const ScopedRowSharing sharing(iteration % 2 == 0);
     const float zoom = std::uniform_real_distribution<float>(0.05f, 1.0f)(rng);
     const std::int32_t cl = uniform(0, 64), ct = uniform(0, 48);
     const PixelRect clip{cl, ct, uniform(cl, 64), uniform(ct, 48)};
