@@ -30,7 +30,7 @@ constexpr auto kHelperWatch = std::chrono::microseconds(300);
 
 // A loop is taken in about this many runs of rows, so that neither thread waits long for the
 // other at its end.
-constexpr std::int32_t kRunsPerLoop = 16;
+constexpr std::int32_t kRunsPerLoop = 8;
 
 // One shared loop: its rows are taken a run at a time from `next`.
 struct SharedLoop {
