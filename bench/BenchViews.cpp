@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QScrollBar>
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 
 #include "BenchPages.h"
@@ -24,7 +25,10 @@ void SetFiles(BenchFiles files) { MutableFiles() = std::move(files); }
 void CountingView::OnDraw(CDC* dc) {
   const PixelRect& clip = dc->GetClipRect();
   rowsDrawn += clip.bottom - clip.top;
+  const auto start = std::chrono::steady_clock::now();
   CPLIMDispView::OnDraw(dc);
+  drawMilliseconds +=
+      std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
 }
 
 std::span<const PageLine> LargePageView::Lines() const {

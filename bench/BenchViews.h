@@ -17,12 +17,14 @@ struct BenchFiles {
 const BenchFiles& Files();
 void SetFiles(BenchFiles files);
 
-// A page view that also counts the device rows its passes were asked to draw.
+// A page view that also counts the device rows its passes were asked to draw and the time its
+// passes took.
 class CountingView : public CPLIMDispView {
  public:
   using CPLIMDispView::CPLIMDispView;
   void OnDraw(CDC* dc) override;
   long long rowsDrawn = 0;
+  double drawMilliseconds = 0;
 };
 
 // A page view on its own document holding the large page, zoomed by the keys `zoomKeys`.

@@ -39,7 +39,9 @@ void ScrollLineStep(benchmark::State& state) {
     return;
   }
   QScrollBar& bar = *shown.fixture->view.verticalScrollBar();
-  const long long rowsBefore = shown.fixture->view.rowsDrawn;
+  const CountingView& view = shown.fixture->view;
+  const long long rowsBefore = view.rowsDrawn;
+  const double drawBefore = view.drawMilliseconds;
   int direction = 1;
   for (auto _ : state) {
     bar.setValue(bar.value() + direction * bar.singleStep());
@@ -47,9 +49,10 @@ void ScrollLineStep(benchmark::State& state) {
     direction = -direction;
   }
   state.counters["line_step_rows"] = bar.singleStep();
+  const auto perStep = static_cast<double>(state.iterations());
   state.counters["rows_drawn_per_step"] =
-      benchmark::Counter(static_cast<double>(shown.fixture->view.rowsDrawn - rowsBefore) /
-                         static_cast<double>(state.iterations()));
+      static_cast<double>(view.rowsDrawn - rowsBefore) / perStep;
+  state.counters["draw_ms_per_step"] = (view.drawMilliseconds - drawBefore) / perStep;
 }
 
 void FullRepaint(benchmark::State& state) {
@@ -58,10 +61,13 @@ void FullRepaint(benchmark::State& state) {
     state.SkipWithError("cannot show the large page");
     return;
   }
+  const double drawBefore = shown.fixture->view.drawMilliseconds;
   for (auto _ : state) {
     shown.fixture->view.viewport()->repaint();
     FinishPendingWork();
   }
+  state.counters["draw_ms_per_repaint"] =
+      (shown.fixture->view.drawMilliseconds - drawBefore) / static_cast<double>(state.iterations());
 }
 
 }  // namespace
