@@ -7,9 +7,9 @@
 #include <optional>
 #include <string>
 
-#include "platform/CFont.h"
-#include "platform/CodePage.h"
-#include "platform/Scale.h"
+#include "platform/system/CFont.h"
+#include "platform/system/CodePage.h"
+#include "platform/canvas/Scale.h"
 #include "raster/DrawLineBitmap.h"
 #include "raster/LineBitmap.h"
 

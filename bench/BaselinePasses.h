@@ -3,7 +3,7 @@
 #include <span>
 
 #include "pagefile/PageModel.h"
-#include "platform/CDC.h"
+#include "platform/system/CDC.h"
 
 // Passes to measure the page view's drawing pass against. Each draws `lines` at `zoom` onto the
 // context's canvas, origin and clip, labels included.

@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "pagewriter/PageWriter.h"
-#include "platform/CFile.h"
+#include "platform/system/CFile.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "BenchNames.h"
 #include "pageview/CPLIMDispView.h"
-#include "platform/CDocument.h"
+#include "platform/framework/CDocument.h"
 
 // The files the benchmarks work on, made once per run.
 struct BenchFiles {

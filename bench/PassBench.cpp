@@ -8,7 +8,7 @@
 #include "BaselinePasses.h"
 #include "BenchNames.h"
 #include "BenchViews.h"
-#include "platform/CDC.h"
+#include "platform/system/CDC.h"
 
 namespace {
 

@@ -19,8 +19,8 @@
 #include "fuzz/FuzzBodies.h"
 #include "fuzz/FuzzPage.h"
 #include "pageview/CPLIMDispView.h"
-#include "platform/CDC.h"
-#include "platform/CDocument.h"
+#include "platform/system/CDC.h"
+#include "platform/framework/CDocument.h"
 #include "raster/DrawLineBitmap.h"
 
 namespace {

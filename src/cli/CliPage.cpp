@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "platform/CFile.h"
+#include "platform/system/CFile.h"
 
 std::optional<CliPage> LoadPage(const std::string& path, LoadFailure& failure,
                                 const RawLabelHook& onRawLabel) {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "cli/Subcommand.h"
-#include "platform/CodePage.h"
+#include "platform/system/CodePage.h"
 
 // An option of one subcommand besides the ones every subcommand takes (--codepage, --help).
 struct OptionSpec {

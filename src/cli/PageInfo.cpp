@@ -3,7 +3,7 @@
 #include <array>
 
 #include "cli/TextFormat.h"
-#include "platform/CodePage.h"
+#include "platform/system/CodePage.h"
 
 namespace {
 

@@ -19,9 +19,9 @@
 #include "cli/PngEncoder.h"
 #include "cli/Subcommand.h"
 #include "pageview/CPLIMDispView.h"
-#include "platform/CDC.h"
-#include "platform/CDocument.h"
-#include "platform/Canvas.h"
+#include "platform/system/CDC.h"
+#include "platform/framework/CDocument.h"
+#include "platform/canvas/Canvas.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 
 #include <utility>
 
-#include "platform/CFileDialog.h"
-#include "platform/CStringQt.h"
-#include "platform/MessageBox.h"
+#include "platform/system/CFileDialog.h"
+#include "platform/system/CStringQt.h"
+#include "platform/system/MessageBox.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 
 #include "pagefile/PageModel.h"
 #include "pagefile/PageReader.h"
-#include "platform/CFile.h"
-#include "platform/CScrollView.h"
-#include "platform/CString.h"
-#include "platform/CodePage.h"
+#include "platform/system/CFile.h"
+#include "platform/framework/CScrollView.h"
+#include "platform/system/CString.h"
+#include "platform/system/CodePage.h"
 
 // The page view: owns one page model, the page file it was loaded from, and the display scale.
 //

@@ -6,10 +6,10 @@
 #include <string_view>
 
 #include "pageview/CPLIMDispView.h"
-#include "platform/CDC.h"
-#include "platform/CFont.h"
-#include "platform/CPrintInfo.h"
-#include "platform/Scale.h"
+#include "platform/system/CDC.h"
+#include "platform/system/CFont.h"
+#include "platform/framework/CPrintInfo.h"
+#include "platform/canvas/Scale.h"
 #include "raster/DrawLineBitmap.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/Scale.h"
+#include "platform/canvas/Scale.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <cstdint>
 
 #include "pagefile/PageModel.h"
-#include "platform/Bitmap.h"
-#include "platform/CDC.h"
+#include "platform/canvas/Bitmap.h"
+#include "platform/system/CDC.h"
 #include "raster/LineBitmap.h"
 
 // Where a line's bitmap is transferred, in logical coordinates: every value is the page value

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "platform/PixelRows.h"
-#include "platform/SharedRows.h"
+#include "platform/canvas/PixelRows.h"
+#include "platform/canvas/SharedRows.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "pagefile/ByteBuffer.h"
 #include "pagefile/PageModel.h"
-#include "platform/StretchDIBits.h"
+#include "platform/canvas/StretchDIBits.h"
 
 // The 24-bit bitmap made from one page line for one drawing pass.
 

@@ -3,7 +3,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
-#include "platform/ResourceTypes.h"
+#include "platform/framework/ResourceTypes.h"
 #include "resources/Resource.h"
 
 namespace {

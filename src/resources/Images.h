@@ -3,7 +3,7 @@
 #include <QIcon>
 #include <QImage>
 
-#include "platform/CommandIds.h"
+#include "platform/framework/CommandIds.h"
 
 // The program's pictures, drawn in code: the toolbar strip and the icons.
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/CommandIds.h"
+#include "platform/framework/CommandIds.h"
 
 // The program's own resource numbers.
 inline constexpr UINT IDR_MAINFRAME = 128;  // frame menu, accelerators, toolbar, icon, title

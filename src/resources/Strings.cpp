@@ -1,4 +1,4 @@
-#include "platform/ResourceTypes.h"
+#include "platform/framework/ResourceTypes.h"
 #include "resources/Resource.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/CDialogEx.h"
+#include "platform/framework/CDialogEx.h"
 
 // The About box on dialog IDD_ABOUTBOX.
 class CAboutDlg : public CDialogEx {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/CMDIChildWnd.h"
+#include "platform/framework/CMDIChildWnd.h"
 
 // The window of one page: one page view on one page document.
 class CChildFrame : public CMDIChildWnd {

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/CMDIFrameWnd.h"
-#include "platform/CStatusBar.h"
-#include "platform/CToolBar.h"
+#include "platform/framework/CMDIFrameWnd.h"
+#include "platform/framework/CStatusBar.h"
+#include "platform/framework/CToolBar.h"
 
 // The program's main frame: menus, the main toolbar, the status bar and the page windows.
 class CMainFrame : public CMDIFrameWnd {

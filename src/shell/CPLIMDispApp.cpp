@@ -3,9 +3,9 @@
 #include <QCoreApplication>
 
 #include "pageview/CPLIMDispView.h"
-#include "platform/CDocTemplate.h"
-#include "platform/MessageBox.h"
-#include "platform/ResourceTypes.h"
+#include "platform/framework/CDocTemplate.h"
+#include "platform/system/MessageBox.h"
+#include "platform/framework/ResourceTypes.h"
 #include "resources/Resource.h"
 #include "resources/Version.h"
 #include "shell/CAboutDlg.h"

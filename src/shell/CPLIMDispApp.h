@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/CWinApp.h"
+#include "platform/framework/CWinApp.h"
 
 // The application: start-up, shut-down and the About command.
 class CPLIMDispApp : public CWinApp {

@@ -1,7 +1,7 @@
 #include "shell/CPLIMDispDoc.h"
 
 #include "pageview/CPLIMDispView.h"
-#include "platform/CDocTemplate.h"
+#include "platform/framework/CDocTemplate.h"
 
 BEGIN_MESSAGE_MAP(CPLIMDispDoc, CDocument)
 END_MESSAGE_MAP()

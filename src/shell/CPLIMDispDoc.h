@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/CDocument.h"
+#include "platform/framework/CDocument.h"
 
 // The page document: a title, and a path when the framework opened a file. The page itself
 // belongs to the view.

@@ -11,8 +11,8 @@
 #include "cli/CliTestSupport.h"
 #include "pagefile/PageReader.h"
 #include "pagewriter/PageWriter.h"
-#include "platform/CFile.h"
-#include "platform/CodePage.h"
+#include "platform/system/CFile.h"
+#include "platform/system/CodePage.h"
 #include "support/TempDir.h"
 
 namespace {

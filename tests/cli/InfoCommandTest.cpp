@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "pagewriter/PageWriter.h"
-#include "platform/CFile.h"
+#include "platform/system/CFile.h"
 #include "support/RunProgram.h"
 #include "support/TempDir.h"
 

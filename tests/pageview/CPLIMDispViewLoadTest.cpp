@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "pageview/PageViewFixture.h"
-#include "platform/CStringQt.h"
+#include "platform/system/CStringQt.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "pagefile/MemorySource.h"
 #include "pageview/PageViewFixture.h"
-#include "platform/CStringQt.h"
+#include "platform/system/CStringQt.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "pageview/CPLIMDispView.h"
-#include "platform/CDC.h"
-#include "platform/CDocument.h"
-#include "platform/Canvas.h"
+#include "platform/system/CDC.h"
+#include "platform/framework/CDocument.h"
+#include "platform/canvas/Canvas.h"
 #include "platform/PlatformUiScript.h"
 
 inline constexpr std::uint32_t kWhite = 0xFFFFFF;

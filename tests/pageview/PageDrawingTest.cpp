@@ -2,7 +2,7 @@
 #include <cstring>
 
 #include "pageview/DrawingSupport.h"
-#include "platform/Scale.h"
+#include "platform/canvas/Scale.h"
 #include "raster/LineBitmap.h"
 
 namespace {

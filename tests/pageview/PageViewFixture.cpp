@@ -3,7 +3,7 @@
 #include <cstring>
 #include <fstream>
 
-#include "platform/CFile.h"
+#include "platform/system/CFile.h"
 
 std::string PageViewTest::WriteBytes(const std::string& name, const std::string& bytes) {
   const std::string path = dir.File(name);

@@ -6,7 +6,7 @@
 
 #include "pageview/CPLIMDispView.h"
 #include "pagewriter/PageWriter.h"
-#include "platform/CDocument.h"
+#include "platform/framework/CDocument.h"
 #include "platform/PlatformUiScript.h"
 #include "support/TempDir.h"
 

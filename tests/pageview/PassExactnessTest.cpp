@@ -5,9 +5,9 @@
 #include <random>
 
 #include "pageview/DrawingSupport.h"
-#include "platform/CFont.h"
-#include "platform/CodePage.h"
-#include "platform/Scale.h"
+#include "platform/system/CFont.h"
+#include "platform/system/CodePage.h"
+#include "platform/canvas/Scale.h"
 #include "raster/DrawLineBitmap.h"
 #include "support/RowSharing.h"
 

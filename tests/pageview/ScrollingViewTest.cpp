@@ -6,8 +6,8 @@
 #include <QScrollBar>
 
 #include "pageview/DrawingSupport.h"
-#include "platform/CPrintInfo.h"
-#include "platform/ViewPrinting.h"
+#include "platform/framework/CPrintInfo.h"
+#include "platform/framework/ViewPrinting.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "platform/CDC.h"
+#include "platform/system/CDC.h"
 
 #include <gtest/gtest.h>
 
 #include <QFontMetrics>
 #include <QGuiApplication>
 
-#include "platform/CFont.h"
+#include "platform/system/CFont.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/CFileDialog.h"
+#include "platform/system/CFileDialog.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <fstream>
 #include <functional>
 
-#include "platform/CFileDialogQt.h"
+#include "platform/system/CFileDialogQt.h"
 #include "platform/PlatformUiScript.h"
 #include "support/TempDir.h"
 

@@ -1,4 +1,4 @@
-#include "platform/CFile.h"
+#include "platform/system/CFile.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

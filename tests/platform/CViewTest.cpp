@@ -1,4 +1,4 @@
-#include "platform/CView.h"
+#include "platform/framework/CView.h"
 
 #include <gtest/gtest.h>
 

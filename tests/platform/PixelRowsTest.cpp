@@ -1,4 +1,4 @@
-#include "platform/PixelRows.h"
+#include "platform/canvas/PixelRows.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/StretchDIBits.h"
+#include "platform/canvas/StretchDIBits.h"
 
 void PrintTo(const PixelRowKernels& kernels, std::ostream* out) { *out << kernels.name; }
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/PlatformUi.h"
+#include "platform/system/PlatformUi.h"
 
 // The one QApplication of a test program that makes widgets (offscreen in ctest). It is never
 // destroyed: tearing Qt down from exit handlers crashes once a window has been shown.

@@ -1,4 +1,4 @@
-#include "platform/Scale.h"
+#include "platform/canvas/Scale.h"
 
 #include <gtest/gtest.h>
 

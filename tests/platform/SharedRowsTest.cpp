@@ -1,4 +1,4 @@
-#include "platform/SharedRows.h"
+#include "platform/canvas/SharedRows.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>

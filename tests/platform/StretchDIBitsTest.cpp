@@ -1,4 +1,4 @@
-#include "platform/StretchDIBits.h"
+#include "platform/canvas/StretchDIBits.h"
 #include "support/RowSharing.h"
 
 #include <gtest/gtest.h>

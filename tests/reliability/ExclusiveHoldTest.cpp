@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "pageview/CPLIMDispView.h"
-#include "platform/CDC.h"
-#include "platform/CDocument.h"
+#include "platform/system/CDC.h"
+#include "platform/framework/CDocument.h"
 #include "platform/PlatformUiScript.h"
 #include "reliability/PageFiles.h"
 #include "support/RunProgram.h"

@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "pageview/CPLIMDispView.h"
-#include "platform/CDocument.h"
+#include "platform/framework/CDocument.h"
 #include "platform/PlatformUiScript.h"
-#include "platform/Scale.h"
+#include "platform/canvas/Scale.h"
 #include "raster/LineBitmap.h"
 
 namespace {

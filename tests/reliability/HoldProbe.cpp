@@ -12,9 +12,9 @@
 #include <string>
 
 #include "pageview/CPLIMDispView.h"
-#include "platform/CDocument.h"
-#include "platform/CStringQt.h"
-#include "platform/PlatformUi.h"
+#include "platform/framework/CDocument.h"
+#include "platform/system/CStringQt.h"
+#include "platform/system/PlatformUi.h"
 
 namespace {
 

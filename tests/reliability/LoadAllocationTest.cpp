@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "pageview/CPLIMDispView.h"
-#include "platform/CDocument.h"
+#include "platform/framework/CDocument.h"
 #include "platform/PlatformUiScript.h"
 #include "reliability/PageFiles.h"
 #include "support/CountingNew.h"

@@ -5,11 +5,11 @@
 #include <array>
 #include <vector>
 
-#include "platform/CDC.h"
-#include "platform/CPrintInfo.h"
-#include "platform/CView.h"
+#include "platform/system/CDC.h"
+#include "platform/framework/CPrintInfo.h"
+#include "platform/framework/CView.h"
 #include "platform/PlatformUiScript.h"
-#include "platform/ViewPrinting.h"
+#include "platform/framework/ViewPrinting.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/CCmdTarget.h"
+#include "platform/framework/CCmdTarget.h"
 
 namespace {
 

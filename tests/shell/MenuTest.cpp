@@ -3,8 +3,8 @@
 #include <QMenuBar>
 #include <QToolBar>
 
-#include "platform/AcceleratorKeys.h"
-#include "platform/ResourceTypes.h"
+#include "platform/framework/AcceleratorKeys.h"
+#include "platform/framework/ResourceTypes.h"
 #include "resources/Resource.h"
 #include "shell/ShellFixture.h"
 

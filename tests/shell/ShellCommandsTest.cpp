@@ -8,9 +8,9 @@
 #include <QTimer>
 #include <filesystem>
 
-#include "platform/CDocTemplate.h"
-#include "platform/CFile.h"
-#include "platform/ViewPrinting.h"
+#include "platform/framework/CDocTemplate.h"
+#include "platform/system/CFile.h"
+#include "platform/framework/ViewPrinting.h"
 #include "resources/Resource.h"
 #include "shell/CAboutDlg.h"
 #include "shell/ShellFixture.h"

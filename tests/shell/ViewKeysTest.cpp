@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/CView.h"
+#include "platform/framework/CView.h"
 #include "platform/PlatformUiScript.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "platform/SharedRows.h"
+#include "platform/canvas/SharedRows.h"
 
 // While it lives, every row loop of two rows or more is split between the calling thread and
 // the helper (when `everyLoop`), or only loops of the usual size are.

@@ -1,0 +1,336 @@
+#include "platform/framework/CMDIFrameWnd.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStyle>
+
+#include "platform/framework/AcceleratorKeys.h"
+#include "platform/framework/CDocTemplate.h"
+#include "platform/framework/CStatusBar.h"
+#include "platform/system/CStringQt.h"
+#include "platform/framework/CToolBar.h"
+#include "platform/framework/CWinApp.h"
+#include "platform/framework/ResourceTypes.h"
+#include "resources/Images.h"
+
+namespace {
+
+constexpr char kCommandProperty[] = "commandId";
+
+QString CommandStringPart(UINT id, int part) {
+  const QStringList parts = LoadQString(id).split(QLatin1Char('\n'));
+  return part < parts.size() ? parts[part] : QString();
+}
+
+}  // namespace
+
+QString LoadQString(UINT id) {
+  const wchar_t* text = FindStringResource(id);
+  return text != nullptr ? QString::fromWCharArray(text) : QString();
+}
+
+QString CommandPrompt(UINT id) { return CommandStringPart(id, 0); }
+QString CommandTip(UINT id) { return CommandStringPart(id, 1); }
+
+BEGIN_MESSAGE_MAP(CMDIFrameWnd, CCmdTarget)
+ON_COMMAND(ID_WINDOW_NEW, &CMDIFrameWnd::OnWindowNew)
+ON_COMMAND(ID_WINDOW_CASCADE, &CMDIFrameWnd::OnWindowCascade)
+ON_COMMAND(ID_WINDOW_TILE_HORZ, &CMDIFrameWnd::OnWindowTile)
+ON_COMMAND(ID_WINDOW_ARRANGE, &CMDIFrameWnd::OnWindowArrange)
+ON_COMMAND_RANGE(ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, &CMDIFrameWnd::OnBarCheck)
+ON_UPDATE_COMMAND_UI_RANGE(ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR,
+                           &CMDIFrameWnd::OnUpdateControlBarMenu)
+END_MESSAGE_MAP()
+
+CMDIFrameWnd::CMDIFrameWnd() = default;
+
+CMDIFrameWnd::~CMDIFrameWnd() {
+  // Document windows go before the frame's members so they can still reach their template.
+  if (mdiArea_ != nullptr) {
+    for (QMdiSubWindow* child : mdiArea_->subWindowList()) delete child;
+  }
+  // Actions outlive this part of the frame; they must not report their end to it.
+  for (const auto& [id, action] : commandActions_) action->disconnect(this);
+}
+
+bool CMDIFrameWnd::PreCreateWindow(CREATESTRUCT& /*cs*/) { return true; }
+
+bool CMDIFrameWnd::LoadFrame(UINT resourceId, unsigned style, QWidget* parent, void* /*context*/) {
+  CREATESTRUCT cs{style};
+  if (!PreCreateWindow(cs)) return false;
+  if (parent != nullptr) setParent(parent, windowFlags());
+  style_ = cs.style;
+  frameResourceId_ = resourceId;
+  frameTitle_ = FromQString(LoadQString(resourceId));
+  setWindowIcon(LoadIconResource(resourceId));
+  CreateAccelerators(resourceId);
+  ShowMenu(resourceId);
+
+  // A new frame takes three quarters of the screen, as overlapped windows do by default.
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    resize(screen->availableSize() * 3 / 4);
+  }
+
+  int created = 0;
+  if (!DispatchWindowMessage(WM_CREATE, 0, 0, 0, &created)) created = OnCreate(nullptr);
+  if (created == -1) return false;
+  UpdateFrameTitle();
+  return true;
+}
+
+int CMDIFrameWnd::OnCreate(LPCREATESTRUCT /*createStruct*/) {
+  mdiArea_ = new QMdiArea(this);
+  mdiArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  mdiArea_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  setCentralWidget(mdiArea_);
+  connect(mdiArea_, &QMdiArea::subWindowActivated, this, [this] { OnActiveChildChanged(); });
+  return 0;
+}
+
+void CMDIFrameWnd::DockControlBar(CToolBar* bar) {
+  if (bar == nullptr || bar->Bar() == nullptr) return;
+  bar->Bar()->setAllowedAreas((dockingSides_ & CBRS_ALIGN_ANY) != 0 ? Qt::AllToolBarAreas
+                                                                    : Qt::TopToolBarArea);
+  addToolBar(Qt::TopToolBarArea, bar->Bar());
+}
+
+void CMDIFrameWnd::RegisterToolBar(CToolBar* bar) { toolBars_.push_back(bar); }
+
+void CMDIFrameWnd::RegisterStatusBar(CStatusBar* bar) { statusBar_ = bar; }
+
+CMDIChildWnd* CMDIFrameWnd::MDIGetActive() const {
+  if (mdiArea_ == nullptr) return nullptr;
+  QMdiSubWindow* active = mdiArea_->activeSubWindow();
+  if (active == nullptr) {
+    // Without focus (headless, or while another program is in front) the area reports no
+    // active window; the most recent one still receives commands.
+    // A window that is closing is hidden before it goes.
+    for (QMdiSubWindow* window : mdiArea_->subWindowList(QMdiArea::ActivationHistoryOrder)) {
+      if (!window->isHidden()) active = window;
+    }
+  }
+  return dynamic_cast<CMDIChildWnd*>(active);
+}
+
+void CMDIFrameWnd::AddChild(CMDIChildWnd* child) {
+  mdiArea_->addSubWindow(child);
+  // Document windows open at three quarters of the area, each placed below and right of the
+  // one before. Before the frame is first shown the area has no size yet; the frame's stands in.
+  const QSize area = mdiArea_->isVisible() ? mdiArea_->viewport()->size() : size() * 3 / 4;
+  if (area.width() > 0 && area.height() > 0) {
+    child->resize(area * 3 / 4);
+    const int step = child->style()->pixelMetric(QStyle::PM_TitleBarHeight);
+    const int offset = static_cast<int>(mdiArea_->subWindowList().size() - 1) % 8 * step;
+    child->move(offset, offset);
+  }
+  connect(child, &QWidget::windowTitleChanged, this, [this] { UpdateFrameTitle(); });
+  child->show();
+  mdiArea_->setActiveSubWindow(child);
+  OnActiveChildChanged();
+}
+
+bool CMDIFrameWnd::OnCmdMsg(UINT id, Code code, CCmdUI* ui) {
+  if (CMDIChildWnd* child = MDIGetActive(); child != nullptr && child->OnCmdMsg(id, code, ui)) {
+    return true;
+  }
+  if (CWinApp* app = AfxGetApp(); app != nullptr && app->OnCmdMsg(id, code, ui)) return true;
+  return CCmdTarget::OnCmdMsg(id, code, ui);
+}
+
+CCmdUI CMDIFrameWnd::QueryCommand(UINT id) {
+  CCmdUI ui(id);
+  OnCmdMsg(id, CN_UPDATE_COMMAND_UI, &ui);
+  return ui;
+}
+
+bool CMDIFrameWnd::ExecuteCommand(UINT id) {
+  if (!QueryCommand(id).enabled()) return false;
+  const bool handled = OnCmdMsg(id, CN_COMMAND, nullptr);
+  UpdateCommandUi();
+  return handled;
+}
+
+void CMDIFrameWnd::UpdateCommandUi() {
+  auto apply = [this](QAction* action) {
+    const QVariant id = action->property(kCommandProperty);
+    if (!id.isValid()) return;
+    const CCmdUI ui = QueryCommand(id.toUInt());
+    action->setEnabled(ui.enabled());
+    action->setChecked(ui.checked());
+  };
+  for (QMenu* menu : menuBar()->findChildren<QMenu*>()) {
+    for (QAction* action : menu->actions()) apply(action);
+  }
+  for (const auto& [id, action] : commandActions_) apply(action);
+  UpdateFrameTitle();
+}
+
+QAction* CMDIFrameWnd::MakeCommandAction(UINT id, const QString& text, QObject* owner) {
+  auto* action = new QAction(text, owner);
+  action->setProperty(kCommandProperty, id);
+  action->setStatusTip(CommandPrompt(id));
+  connect(action, &QAction::triggered, this, [this, id] { ExecuteCommand(id); });
+  return action;
+}
+
+QAction* CMDIFrameWnd::AddCommandAction(UINT id, const QString& text, QObject* owner) {
+  QAction* action = MakeCommandAction(id, text, owner);
+  commandActions_.emplace(id, action);
+  connect(action, &QObject::destroyed, this, [this, action] {
+    std::erase_if(commandActions_, [action](const auto& entry) { return entry.second == action; });
+  });
+  return action;
+}
+
+void CMDIFrameWnd::CreateAccelerators(UINT resourceId) {
+  const AcceleratorResource* table = FindAcceleratorResource(resourceId);
+  if (table == nullptr) return;
+  for (const ACCEL& accel : table->entries) {
+    QAction* action = AddCommandAction(accel.cmd, QString(), this);
+    action->setShortcut(KeySequenceOf(accel));
+    action->setShortcutContext(Qt::WindowShortcut);
+    addAction(action);
+  }
+}
+
+void CMDIFrameWnd::ShowMenu(UINT menuId) {
+  if (menuId == currentMenuId_) return;
+  const MenuResource* resource = FindMenuResource(menuId);
+  if (resource == nullptr) return;
+  currentMenuId_ = menuId;
+  // Menus are released later: a command chosen from one of them may be what changed the menu.
+  for (QMenu* old : menuBar()->findChildren<QMenu*>(Qt::FindDirectChildrenOnly)) {
+    menuBar()->removeAction(old->menuAction());
+    old->deleteLater();
+  }
+  for (const MenuPopup& popup : resource->popups) {
+    QMenu* menu = menuBar()->addMenu(QString::fromWCharArray(popup.text));
+    auto fill = [this, menu, &popup] {
+      menu->clear();
+      for (const MenuItem& item : popup.items) {
+        if (item.kind == MenuItemKind::kSeparator) {
+          menu->addSeparator();
+        } else if (item.id == ID_FILE_MRU_FILE1 && AfxGetApp() != nullptr &&
+                   AfxGetApp()->RecentFiles() != nullptr &&
+                   !AfxGetApp()->RecentFiles()->Entries().empty()) {
+          FillRecentFiles(menu);
+        } else {
+          QAction* action = MakeCommandAction(item.id, QString::fromWCharArray(item.text), menu);
+          action->setCheckable(item.id == ID_VIEW_TOOLBAR || item.id == ID_VIEW_STATUS_BAR);
+          if (item.kind == MenuItemKind::kGrayed) action->setEnabled(false);
+          menu->addAction(action);
+        }
+      }
+      if (popup.items.size() > 0 && popup.items.front().id == ID_WINDOW_NEW) FillWindowList(menu);
+    };
+    fill();
+    // Recent files, the window list and enabled states are brought up to date on opening.
+    connect(menu, &QMenu::aboutToShow, this, [this, fill] {
+      fill();
+      UpdateCommandUi();
+    });
+  }
+  UpdateCommandUi();
+}
+
+void CMDIFrameWnd::FillRecentFiles(QMenu* menu) {
+  const std::vector<std::string>& entries = AfxGetApp()->RecentFiles()->Entries();
+  for (std::size_t index = 0; index < entries.size(); ++index) {
+    const QString text =
+        QStringLiteral("&%1 %2").arg(index + 1).arg(QString::fromStdString(entries[index]));
+    menu->addAction(MakeCommandAction(ID_FILE_MRU_FILE1 + static_cast<UINT>(index), text, menu));
+  }
+}
+
+void CMDIFrameWnd::FillWindowList(QMenu* menu) {
+  const QList<QMdiSubWindow*> windows =
+      mdiArea_ != nullptr ? mdiArea_->subWindowList() : QList<QMdiSubWindow*>();
+  if (windows.isEmpty()) return;
+  menu->addSeparator();
+  CMDIChildWnd* active = MDIGetActive();
+  for (int index = 0; index < windows.size(); ++index) {
+    QMdiSubWindow* window = windows[index];
+    QAction* action =
+        menu->addAction(QStringLiteral("&%1 %2").arg(index + 1).arg(window->windowTitle()));
+    action->setCheckable(true);
+    action->setChecked(window == active);
+    action->setStatusTip(LoadQString(0xEF1F));
+    connect(action, &QAction::triggered, this,
+            [this, window] { mdiArea_->setActiveSubWindow(window); });
+  }
+}
+
+void CMDIFrameWnd::OnActiveChildChanged() {
+  CMDIChildWnd* child = MDIGetActive();
+  const UINT menuId = child != nullptr && child->GetTemplate() != nullptr
+                          ? child->GetTemplate()->GetResourceId()
+                          : frameResourceId_;
+  ShowMenu(menuId);
+  UpdateCommandUi();
+}
+
+void CMDIFrameWnd::UpdateFrameTitle() {
+  QString title = ToQString(frameTitle_);
+  CMDIChildWnd* child = MDIGetActive();
+  if ((style_ & FWS_ADDTOTITLE) != 0 && child != nullptr && !child->windowTitle().isEmpty()) {
+    title += QStringLiteral(" - ") + child->windowTitle();
+  }
+  setWindowTitle(title);
+}
+
+void CMDIFrameWnd::OnWindowNew() {
+  CMDIChildWnd* child = MDIGetActive();
+  if (child == nullptr || child->GetTemplate() == nullptr) return;
+  child->GetTemplate()->CreateNewFrame(child->GetActiveDocument());
+}
+
+void CMDIFrameWnd::OnWindowCascade() { mdiArea_->cascadeSubWindows(); }
+
+void CMDIFrameWnd::OnWindowTile() { mdiArea_->tileSubWindows(); }
+
+void CMDIFrameWnd::OnWindowArrange() {
+  // Minimised windows line up along the bottom edge of the area, left to right.
+  int x = 0;
+  for (QMdiSubWindow* window : mdiArea_->subWindowList()) {
+    if (!window->isMinimized()) continue;
+    const QSize size = window->size();
+    window->move(x, mdiArea_->viewport()->height() - size.height());
+    x += size.width();
+  }
+}
+
+void CMDIFrameWnd::OnBarCheck(UINT id) {
+  if (id == ID_VIEW_STATUS_BAR && statusBar_ != nullptr) {
+    statusBar_->Bar()->setVisible(!statusBar_->Bar()->isVisible());
+    return;
+  }
+  for (CToolBar* bar : toolBars_) {
+    if (bar->GetDlgCtrlID() == id) bar->Bar()->setVisible(!bar->Bar()->isVisible());
+  }
+}
+
+void CMDIFrameWnd::OnUpdateControlBarMenu(CCmdUI* ui) {
+  if (ui->m_nID == ID_VIEW_STATUS_BAR && statusBar_ != nullptr) {
+    ui->Enable(true);
+    ui->SetCheck(!statusBar_->Bar()->isHidden());
+    return;
+  }
+  for (CToolBar* bar : toolBars_) {
+    if (bar->GetDlgCtrlID() == ui->m_nID) {
+      ui->Enable(true);
+      ui->SetCheck(!bar->Bar()->isHidden());
+      return;
+    }
+  }
+  ui->Enable(false);
+}
+
+void CMDIFrameWnd::closeEvent(QCloseEvent* event) {
+  if (mdiArea_ != nullptr) mdiArea_->closeAllSubWindows();
+  QMainWindow::closeEvent(event);
+}

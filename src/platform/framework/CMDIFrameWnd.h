@@ -1,0 +1,113 @@
+#pragma once
+
+#include <QMainWindow>
+#include <map>
+#include <vector>
+
+#include "platform/framework/CCmdTarget.h"
+#include "platform/framework/CMDIChildWnd.h"
+#include "platform/system/CString.h"
+
+class QAction;
+class QMdiArea;
+class QMenu;
+class CToolBar;
+class CStatusBar;
+
+using LPCREATESTRUCT = CREATESTRUCT*;
+
+// Frame styles: the overlapped-window set, and adding the active document's title to the
+// caption.
+inline constexpr unsigned WS_OVERLAPPEDWINDOW = 0x00CF0000;
+inline constexpr unsigned FWS_ADDTOTITLE = 0x00008000;
+inline constexpr unsigned CBRS_ALIGN_ANY = 0xF000;
+
+// The main frame of a multi-document program: menu bar, control bars and the area that holds
+// the document windows. Its menu is the frame menu while no document window is open and the
+// active window's template menu otherwise. Commands go to the active document window (its view,
+// its document, the window), then the application, then the frame itself; a command nobody
+// handles is disabled on menus and toolbar and its accelerator does nothing.
+class CMDIFrameWnd : public QMainWindow, public CCmdTarget {
+  Q_OBJECT
+
+ public:
+  CMDIFrameWnd();
+  ~CMDIFrameWnd() override;
+
+  // Creates the frame from resource `resourceId`: caption (string), icon, menu and
+  // accelerators, then runs the creation message (OnCreate). False when creation fails.
+  bool LoadFrame(UINT resourceId, unsigned style = WS_OVERLAPPEDWINDOW | FWS_ADDTOTITLE,
+                 QWidget* parent = nullptr, void* context = nullptr);
+  virtual bool PreCreateWindow(CREATESTRUCT& cs);
+  // The base creation: the document-window area. 0 to go on, -1 to fail.
+  int OnCreate(LPCREATESTRUCT createStruct);
+
+  void EnableDocking(unsigned sides) { dockingSides_ = sides; }
+  void DockControlBar(CToolBar* bar);
+  // A button or key action that issues command `id` through this frame and follows its
+  // enabled state; `owner` keeps it.
+  QAction* AddCommandAction(UINT id, const QString& text, QObject* owner);
+  // Called by control bars as they are created.
+  void RegisterToolBar(CToolBar* bar);
+  void RegisterStatusBar(CStatusBar* bar);
+
+  QMdiArea* MdiArea() const { return mdiArea_; }
+  CMDIChildWnd* MDIGetActive() const;
+  // Puts a new document window into the frame and activates it.
+  void AddChild(CMDIChildWnd* child);
+
+  bool OnCmdMsg(UINT id, Code code, CCmdUI* ui) override;
+  // The enabled and checked state the routing gives `id`.
+  CCmdUI QueryCommand(UINT id);
+  // Runs `id` when some target enables it; false (and nothing happens) otherwise.
+  bool ExecuteCommand(UINT id);
+  // Refreshes menus, toolbar buttons, accelerators and the caption.
+  void UpdateCommandUi();
+
+  // The menu resource on show (the frame's or the active template's).
+  UINT CurrentMenuId() const { return currentMenuId_; }
+  unsigned Style() const { return style_; }
+
+  // Framework command handlers of the frame.
+  void OnWindowNew();
+  void OnWindowCascade();
+  void OnWindowTile();
+  void OnWindowArrange();
+  void OnBarCheck(UINT id);
+  void OnUpdateControlBarMenu(CCmdUI* ui);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+  DECLARE_MESSAGE_MAP()
+
+ private:
+  // Rebuilds the menu bar from menu resource `menuId` when it differs from the one on show.
+  void ShowMenu(UINT menuId);
+  // Adds the recent-file entries in place of the placeholder of `menu`.
+  void FillRecentFiles(QMenu* menu);
+  // Appends the numbered list of document windows to the window popup.
+  void FillWindowList(QMenu* menu);
+  void CreateAccelerators(UINT resourceId);
+  QAction* MakeCommandAction(UINT id, const QString& text, QObject* owner);
+  void UpdateFrameTitle();
+  void OnActiveChildChanged();
+
+  UINT frameResourceId_ = 0;
+  UINT currentMenuId_ = 0;
+  unsigned style_ = 0;
+  unsigned dockingSides_ = 0;
+  CString frameTitle_;
+  QMdiArea* mdiArea_ = nullptr;
+  std::vector<CToolBar*> toolBars_;
+  CStatusBar* statusBar_ = nullptr;
+  // Every action that issues a command, by command id.
+  std::multimap<UINT, QAction*> commandActions_;
+};
+
+// The status prompt of command `id`: the part of its string before the newline.
+QString CommandPrompt(UINT id);
+// The tooltip of command `id`: the part of its string after the newline.
+QString CommandTip(UINT id);
+// A resource string as Qt text; empty when there is none.
+QString LoadQString(UINT id);

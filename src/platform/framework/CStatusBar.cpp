@@ -1,0 +1,81 @@
+#include "platform/framework/CStatusBar.h"
+
+#include <QLabel>
+#include <QTimer>
+
+#include "platform/framework/CMDIFrameWnd.h"
+#include "platform/framework/LockKeys.h"
+
+namespace {
+
+// Lock keys change without any event reaching us, so indicators are polled.
+constexpr int kIndicatorPollMs = 250;
+
+std::function<bool(UINT)>& LockStateOverride() {
+  static std::function<bool(UINT)> state;
+  return state;
+}
+
+}  // namespace
+
+bool IsLockKeyOn(UINT indicatorId) {
+  if (LockStateOverride()) return LockStateOverride()(indicatorId);
+  return WindowSystemLockKeyOn(indicatorId);
+}
+
+void SetLockKeyStateForTesting(std::function<bool(UINT)> state) {
+  LockStateOverride() = std::move(state);
+}
+
+bool CStatusBar::Create(CMDIFrameWnd* parent, unsigned /*style*/, UINT id) {
+  if (parent == nullptr || bar_ != nullptr) return false;
+  id_ = id;
+  bar_ = new QStatusBar(parent);
+  parent->setStatusBar(bar_);
+  parent->RegisterStatusBar(this);
+  auto* poll = new QTimer(bar_);
+  QObject::connect(poll, &QTimer::timeout, bar_, [this] { UpdateIndicators(); });
+  poll->start(kIndicatorPollMs);
+  return true;
+}
+
+bool CStatusBar::SetIndicators(const UINT* ids, int count) {
+  if (bar_ == nullptr || ids == nullptr || count < 0) return false;
+  for (const Pane& pane : panes_) delete pane.label;
+  panes_.clear();
+  for (int index = 0; index < count; ++index) {
+    const UINT id = ids[index];
+    auto* label = new QLabel(bar_);
+    if (id == ID_SEPARATOR) {
+      // The message pane: the idle text, hidden while the bar shows a command's prompt.
+      label->setText(LoadQString(AFX_IDS_IDLEMESSAGE));
+      bar_->addWidget(label, 1);
+    } else {
+      // An indicator keeps the width of its text whether it shows or not.
+      const QString text = LoadQString(id);
+      label->setMinimumWidth(label->fontMetrics().horizontalAdvance(text) + 8);
+      label->setAlignment(Qt::AlignCenter);
+      label->setFrameShape(QFrame::Panel);
+      label->setFrameShadow(QFrame::Sunken);
+      bar_->addPermanentWidget(label);
+    }
+    panes_.push_back({id, label});
+  }
+  UpdateIndicators();
+  return true;
+}
+
+QString CStatusBar::GetPaneText(int index) const {
+  if (index < 0 || index >= PaneCount()) return {};
+  if (panes_[index].id == ID_SEPARATOR && !bar_->currentMessage().isEmpty()) {
+    return bar_->currentMessage();
+  }
+  return panes_[index].label->text();
+}
+
+void CStatusBar::UpdateIndicators() {
+  for (const Pane& pane : panes_) {
+    if (pane.id == ID_SEPARATOR) continue;
+    pane.label->setText(IsLockKeyOn(pane.id) ? LoadQString(pane.id) : QString());
+  }
+}

@@ -1,0 +1,172 @@
+#include "platform/framework/CWinApp.h"
+
+#include <QApplication>
+#include <QPrintDialog>
+#include <QPrinter>
+
+#include "platform/framework/CDocTemplate.h"
+#include "platform/framework/CDocument.h"
+#include "platform/system/CFileDialog.h"
+#include "platform/framework/CMDIFrameWnd.h"
+#include "platform/system/CStringQt.h"
+#include "platform/framework/ResourceTypes.h"
+
+namespace {
+
+CWinApp* g_currentApp = nullptr;
+bool (*g_oleInit)() = nullptr;
+
+}  // namespace
+
+void CCommandLineInfo::ParseParam(const std::string& argument) {
+  if (argument.empty() || argument.front() == '-') return;
+  if (m_nShellCommand == FileNew) {
+    m_nShellCommand = FileOpen;
+    m_strFileName = argument;
+  }
+}
+
+BEGIN_MESSAGE_MAP(CWinApp, CCmdTarget)
+ON_COMMAND_RANGE(ID_FILE_MRU_FILE1, ID_FILE_MRU_LAST, &CWinApp::OnOpenRecentFile)
+ON_UPDATE_COMMAND_UI_RANGE(ID_FILE_MRU_FILE1, ID_FILE_MRU_LAST, &CWinApp::OnUpdateRecentFileMenu)
+ON_COMMAND(ID_APP_EXIT, &CWinApp::OnAppExit)
+END_MESSAGE_MAP()
+
+CWinApp::CWinApp() { g_currentApp = this; }
+
+CWinApp::~CWinApp() {
+  if (g_currentApp == this) g_currentApp = nullptr;
+}
+
+CWinApp* AfxGetApp() { return g_currentApp; }
+
+CString AfxGetAppName() {
+  if (const wchar_t* title = FindStringResource(AFX_IDS_APP_TITLE)) return title;
+  return g_currentApp != nullptr ? g_currentApp->m_pszAppName : CString();
+}
+
+bool CWinApp::InitInstance() {
+  m_pszAppName = AfxGetAppName();
+  QCoreApplication::setApplicationName(ToQString(m_pszAppName));
+  QGuiApplication::setApplicationDisplayName(ToQString(m_pszAppName));
+  return true;
+}
+
+int CWinApp::ExitInstance() {
+  if (m_pRecentFileList != nullptr) m_pRecentFileList->WriteList();
+  return 0;
+}
+
+void CWinApp::SetRegistryKey(const CString& key) {
+  m_pszRegistryKey = key;
+  QCoreApplication::setOrganizationName(ToQString(key));
+  QCoreApplication::setApplicationName(ToQString(m_pszAppName));
+}
+
+void CWinApp::LoadStdProfileSettings(unsigned maxRecentFiles) {
+  if (maxRecentFiles == 0) return;
+  m_pRecentFileList = std::make_unique<CRecentFileList>(static_cast<int>(maxRecentFiles));
+  m_pRecentFileList->ReadList();
+}
+
+void CWinApp::AddDocTemplate(CMultiDocTemplate* docTemplate) {
+  templates_.emplace_back(docTemplate);
+}
+
+void CWinApp::ParseCommandLine(CCommandLineInfo& info) {
+  for (std::size_t index = 1; index < arguments_.size(); ++index)
+    info.ParseParam(arguments_[index]);
+}
+
+bool CWinApp::ProcessShellCommand(CCommandLineInfo& info) {
+  switch (info.m_nShellCommand) {
+    case CCommandLineInfo::FileNew:
+      if (templates_.empty()) return false;
+      return templates_.front()->OpenDocumentFile(nullptr) != nullptr;
+    case CCommandLineInfo::FileOpen:
+      return OpenDocumentFile(info.m_strFileName) != nullptr;
+    case CCommandLineInfo::FileNothing:
+      return true;
+  }
+  return false;
+}
+
+CDocument* CWinApp::OpenDocumentFile(const std::string& path) {
+  if (templates_.empty()) return nullptr;
+  CDocument* document = templates_.front()->OpenDocumentFile(&path);
+  if (document != nullptr) AddToRecentFileList(path);
+  return document;
+}
+
+void CWinApp::AddToRecentFileList(const std::string& path) {
+  if (m_pRecentFileList != nullptr) m_pRecentFileList->Add(path);
+}
+
+QPrinter& CWinApp::Printer() {
+  if (printer_ == nullptr) printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+  return *printer_;
+}
+
+void CWinApp::OnFileNew() {
+  if (!templates_.empty()) templates_.front()->OpenDocumentFile(nullptr);
+}
+
+void CWinApp::OnFileOpen() {
+  // The framework's own dialog: the template string names no file filter, so it lists every
+  // file.
+  CFileDialog dialog(true);
+  if (dialog.DoModal() != IDOK) return;
+  OpenDocumentFile(dialog.GetPathName());
+}
+
+void CWinApp::OnFilePrintSetup() {
+  QPrintDialog dialog(&Printer(), m_pMainWnd);
+  dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
+  dialog.exec();
+}
+
+void CWinApp::OnAppExit() {
+  if (m_pMainWnd != nullptr) m_pMainWnd->close();
+}
+
+void CWinApp::OnOpenRecentFile(UINT id) {
+  if (m_pRecentFileList == nullptr) return;
+  const std::size_t index = id - ID_FILE_MRU_FILE1;
+  const std::vector<std::string>& entries = m_pRecentFileList->Entries();
+  if (index >= entries.size()) return;
+  const std::string path = entries[index];
+  // An entry that no longer opens leaves the list, as the user has been told.
+  if (OpenDocumentFile(path) == nullptr) m_pRecentFileList->Remove(static_cast<int>(index));
+}
+
+void CWinApp::OnUpdateRecentFileMenu(CCmdUI* ui) {
+  const std::size_t index = ui->m_nID - ID_FILE_MRU_FILE1;
+  ui->Enable(m_pRecentFileList != nullptr && index < m_pRecentFileList->Entries().size());
+}
+
+bool InitCommonControlsEx(const INITCOMMONCONTROLSEX* init) { return init != nullptr; }
+
+bool AfxOleInit() { return g_oleInit != nullptr ? g_oleInit() : true; }
+
+void AfxOleTerm(bool /*justRevoke*/) {}
+
+void AfxEnableControlContainer() {}
+
+void SetOleInitForTesting(bool (*init)()) { g_oleInit = init; }
+
+int AfxWinMain(int argc, char** argv) {
+  CWinApp* app = AfxGetApp();
+  if (app == nullptr) return 1;
+  app->SetArguments(std::vector<std::string>(argv, argv + argc));
+  if (!app->InitInstance()) {
+    delete app->m_pMainWnd;
+    app->m_pMainWnd = nullptr;
+    app->ExitInstance();
+    return 1;
+  }
+  const int loopResult = QApplication::exec();
+  delete app->m_pMainWnd;
+  app->m_pMainWnd = nullptr;
+  const int exitCode = app->ExitInstance();
+  return loopResult != 0 ? loopResult : exitCode;
+}

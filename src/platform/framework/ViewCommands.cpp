@@ -1,0 +1,33 @@
+// The view's part in command routing and its key messages.
+#include <QKeyEvent>
+
+#include "platform/framework/CView.h"
+
+BEGIN_MESSAGE_MAP(CView, CCmdTarget)
+END_MESSAGE_MAP()
+
+void CView::keyPressEvent(QKeyEvent* event) {
+  QKeyEvent* outer = currentKey_;
+  currentKey_ = event;
+  keyDefaulted_ = false;
+  const UINT repeat = 1;  // each press or auto-repeat arrives as its own event
+  const UINT flags = event->isAutoRepeat() ? 0x4000u : 0u;  // previous key state: down
+  const bool keyBound = DispatchWindowMessage(
+      WM_KEYDOWN,
+      event->nativeVirtualKey() != 0 ? event->nativeVirtualKey() : static_cast<UINT>(event->key()),
+      repeat, flags);
+  bool charBound = false;
+  for (const QChar character : event->text()) {
+    charBound |= DispatchWindowMessage(WM_CHAR, character.unicode(), repeat, flags);
+  }
+  if (!keyBound && !charBound) Default();
+  currentKey_ = outer;
+}
+
+// The key-down and the character messages of one press share one Qt event, which gets the
+// scroll area's handling once.
+void CView::Default() {
+  if (currentKey_ == nullptr || keyDefaulted_) return;
+  keyDefaulted_ = true;
+  QAbstractScrollArea::keyPressEvent(currentKey_);
+}

@@ -1,0 +1,93 @@
+#include "platform/system/CDC.h"
+
+#include <algorithm>
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QString>
+
+#include "platform/system/CFont.h"
+
+CDC::CDC(Canvas& canvas) {
+  target_.canvas = &canvas;
+  target_.clip = {0, 0, canvas.width(), canvas.height()};
+}
+
+void CDC::SetWindowOrg(std::int32_t x, std::int32_t y) {
+  target_.originX = x;
+  target_.originY = y;
+}
+
+void CDC::SetClipRect(const PixelRect& clip) {
+  const Canvas& canvas = *target_.canvas;
+  target_.clip.left = std::clamp(clip.left, 0, canvas.width());
+  target_.clip.top = std::clamp(clip.top, 0, canvas.height());
+  target_.clip.right = std::clamp(clip.right, target_.clip.left, canvas.width());
+  target_.clip.bottom = std::clamp(clip.bottom, target_.clip.top, canvas.height());
+}
+
+int CDC::SetMapMode(int mode) {
+  if (mode != MM_TEXT) return 0;
+  const int previous = mapMode_;
+  mapMode_ = mode;
+  return previous;
+}
+
+CFont* CDC::SelectObject(CFont* font) {
+  CFont* previous = font_;
+  font_ = font;
+  return previous;
+}
+
+COLORREF CDC::SetTextColor(COLORREF color) {
+  const COLORREF previous = textColor_;
+  textColor_ = color & 0x00FFFFFF;
+  return previous;
+}
+
+bool CDC::TextOut(int x, int y, const wchar_t* text, int length) {
+  if (text == nullptr || length <= 0) return true;
+  if (QGuiApplication::instance() == nullptr) return false;
+
+  const bool ownFont = font_ != nullptr && font_->IsCreated();
+  const QFont font = ownFont ? font_->qfont() : QGuiApplication::font();
+  const QFontMetrics metrics(font);
+  const QString string = QString::fromWCharArray(text, length);
+  const std::int64_t advance = metrics.horizontalAdvance(string);
+  const std::int64_t cellHeight = ownFont ? font_->CellHeight() : metrics.height();
+  const std::int64_t ascent = ownFont ? font_->Ascent() : metrics.ascent();
+
+  // The cell in canvas pixels, in 64 bits: logical points far off the canvas must not wrap.
+  const std::int64_t left = std::int64_t{x} - target_.originX;
+  const std::int64_t top = std::int64_t{y} - target_.originY;
+  const PixelRect& clip = target_.clip;
+  if (clip.Empty() || left >= clip.right || left + advance <= clip.left || top >= clip.bottom ||
+      top + cellHeight <= clip.top) {
+    return true;
+  }
+  // The cell meets the clip, so its corner lies within a cell's size of the canvas.
+  const QRect cell(static_cast<int>(left), static_cast<int>(top), static_cast<int>(advance),
+                   static_cast<int>(cellHeight));
+
+  Canvas& canvas = *target_.canvas;
+  QImage image(canvas.bytes(), canvas.width(), canvas.height(), canvas.strideBytes(),
+               QImage::Format_RGB32);
+  QPainter painter(&image);
+  painter.setClipRect(QRect(clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top));
+  painter.fillRect(cell, Qt::white);
+  painter.setFont(font);
+  painter.setPen(QColor(textColor_ & 0xFF, (textColor_ >> 8) & 0xFF, (textColor_ >> 16) & 0xFF));
+  painter.drawText(QPointF(static_cast<qreal>(left), static_cast<qreal>(top + ascent)), string);
+  return true;
+}
+
+int CDC::StretchDIBits(std::int32_t xDest, std::int32_t yDest, std::int32_t wDest,
+                       std::int32_t hDest, std::int32_t xSrc, std::int32_t ySrc, std::int32_t wSrc,
+                       std::int32_t hSrc, const void* bits, const BITMAPINFOHEADER* header,
+                       std::uint32_t usage, std::uint32_t rop) {
+  return ::StretchDIBits(target_, xDest, yDest, wDest, hDest, xSrc, ySrc, wSrc, hSrc, bits, header,
+                         usage, rop);
+}

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstdint>
+
+#include "platform/canvas/Bitmap.h"
+#include "platform/canvas/Canvas.h"
+#include "platform/canvas/StretchDIBits.h"
+
+class CFont;
+
+using COLORREF = std::uint32_t;  // 0x00BBGGRR
+
+inline constexpr int MM_TEXT = 1;  // one logical unit is one device pixel, y grows downward
+
+// A drawing context over a Canvas. Logical coordinates map to canvas pixels by subtracting the
+// window origin (the scroll position on screen, the band's offset when printing); everything
+// drawn is clipped to the clip rectangle, in canvas pixels, which always lies within the
+// canvas. Text is drawn with the context's fixed defaults: an opaque white cell behind the
+// glyphs, and the given point at the cell's top-left corner.
+class CDC {
+ public:
+  explicit CDC(Canvas& canvas);
+  CDC(const CDC&) = delete;
+  CDC& operator=(const CDC&) = delete;
+
+  // The logical point that lands on canvas pixel (0, 0).
+  void SetWindowOrg(std::int32_t x, std::int32_t y);
+  // Sets the clip rectangle, cut to the canvas. The whole canvas to begin with.
+  void SetClipRect(const PixelRect& clip);
+  const PixelRect& GetClipRect() const { return target_.clip; }
+  // The canvas, origin and clip, for planning transfers.
+  const DrawTarget& Target() const { return target_; }
+
+  // Only MM_TEXT exists. Returns the previous mode, or 0 (mode unchanged) for any other mode.
+  int SetMapMode(int mode);
+  // Selects the font for TextOut and returns the one selected before (nullptr: the context's
+  // own default font). The context does not own the font.
+  CFont* SelectObject(CFont* font);
+  // Returns the previous text colour. The initial colour is black.
+  COLORREF SetTextColor(COLORREF color);
+
+  // Fills the text's cell (advance width x cell height) white and draws the glyphs in the text
+  // colour, the cell's top-left corner at logical (x, y). Empty text (or a negative length)
+  // draws nothing. Returns false only when text cannot be drawn at all (no GUI application).
+  bool TextOut(int x, int y, const wchar_t* text, int length);
+
+  // The transfer of ::StretchDIBits onto this context's canvas, origin and clip.
+  int StretchDIBits(std::int32_t xDest, std::int32_t yDest, std::int32_t wDest, std::int32_t hDest,
+                    std::int32_t xSrc, std::int32_t ySrc, std::int32_t wSrc, std::int32_t hSrc,
+                    const void* bits, const BITMAPINFOHEADER* header, std::uint32_t usage,
+                    std::uint32_t rop);
+
+ private:
+  DrawTarget target_;
+  CFont* font_ = nullptr;
+  COLORREF textColor_ = 0;
+  int mapMode_ = MM_TEXT;
+};

@@ -1,0 +1,24 @@
+#include "platform/system/MessageBox.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include "platform/system/CStringQt.h"
+
+CString ApplicationTitle() {
+  const QString name =
+      QCoreApplication::instance() ? QGuiApplication::applicationDisplayName() : QString();
+  return name.isEmpty() ? CString(L"PLIMDisp") : FromQString(name);
+}
+
+int AfxMessageBox(const CString& text) {
+  const CString caption = ApplicationTitle();
+  if (PlatformUi* ui = InstalledPlatformUi()) {
+    ui->ShowMessage(caption, text);
+    return IDOK;
+  }
+  QMessageBox box(QMessageBox::Warning, ToQString(caption), ToQString(text), QMessageBox::Ok,
+                  QApplication::activeWindow());
+  box.exec();
+  return IDOK;
+}
