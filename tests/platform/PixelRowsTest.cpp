@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <ostream>
 #include <random>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -153,8 +155,20 @@ INSTANTIATE_TEST_SUITE_P(EverySupportedSet, PixelRowsTest,
                            return std::string(info.param.name);
                          });
 
-TEST(PixelRows, TheWidestSupportedSetIsUsed) {
-  EXPECT_STREQ(PixelRows().name, SupportedPixelRowKernels().back().name);
+// Only "1" forces the portable set; anything else leaves the widest one.
+TEST(PixelRows, TheWidestSetIsChosenUnlessThePortableOneIsForced) {
+  const std::span<const PixelRowKernels> sets = SupportedPixelRowKernels();
+  const struct {
+    const char* setting;
+    const char* chosen;
+  } cases[] = {{nullptr, sets.back().name}, {"1", "portable"}, {"0", sets.back().name},
+               {"", sets.back().name},      {"11", sets.back().name}};
+  for (const auto& c : cases) {
+    EXPECT_STREQ(ChoosePixelRowKernels(sets, c.setting).name, c.chosen)
+        << (c.setting ? c.setting : "unset");
+  }
+  const char* setting = std::getenv("PLIMDISP_PORTABLE_KERNELS");
+  EXPECT_STREQ(PixelRows().name, ChoosePixelRowKernels(sets, setting).name);
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include "platform/canvas/SharedRows.h"
 
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,6 +14,7 @@
 #include <vector>
 
 #include "support/RowSharing.h"
+#include "support/RunProgram.h"
 
 namespace {
 
@@ -74,8 +77,21 @@ TEST(SharedRows, EveryRowIsRunOnceAndOnlyBigLoopsAreShared) {
   }
 }
 
+bool OneCpuOnly() {
+  cpu_set_t allowed;
+  return sched_getaffinity(0, sizeof(allowed), &allowed) == 0 && CPU_COUNT(&allowed) == 1;
+}
+
+// How often the calling thread has given up its processor by waiting.
+long VoluntarySwitches() {
+  rusage usage{};
+  getrusage(RUSAGE_THREAD, &usage);
+  return usage.ru_nvcsw;
+}
+
 // Runs that take a while leave the helper time to wake: it takes some of them.
 TEST(SharedRows, TheHelperTakesRunsOfSlowLoops) {
+  if (OneCpuOnly()) GTEST_SKIP() << "this process may run on one processor only";
   const ScopedRowSharing sharing(true);
   bool helped = false;
   for (int loop = 0; loop < 50 && !helped; ++loop) {
@@ -84,6 +100,64 @@ TEST(SharedRows, TheHelperTakesRunsOfSlowLoops) {
     for (const Call& call : calls) helped = helped || call.part == 1;
   }
   EXPECT_TRUE(helped);
+}
+
+// While the helper is in a long run, the caller sleeps instead of spinning: it gives up its
+// processor at least once (a spinning caller never does).
+TEST(SharedRows, TheCallerSleepsWhileTheHelperFinishesALongRun) {
+  if (OneCpuOnly()) GTEST_SKIP() << "this process may run on one processor only";
+  const ScopedRowSharing sharing(true);
+  for (int loop = 0; loop < 50; ++loop) {
+    std::atomic<bool> helping{false};
+    const long switchesBefore = VoluntarySwitches();
+    ForSharedRows(0, 64, 64, [&helping](int part, std::int32_t, std::int32_t) {
+      if (part == 1 && !helping.exchange(true)) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      }
+      // The caller's first run lasts until the helper is in its long run, or 1 s at most.
+      const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+      while (part == 0 && !helping && std::chrono::steady_clock::now() < end) {
+      }
+    });
+    const long switches = VoluntarySwitches() - switchesBefore;
+    if (!helping) continue;
+    EXPECT_GE(switches, 1);
+    return;
+  }
+  ADD_FAILURE() << "the helper never took a run";
+}
+
+// Run only in a process that may use one processor (see the test below): no loop is shared.
+TEST(SharedRowsOnOneCpu, DISABLED_EveryLoopRunsOnTheCaller) {
+  ASSERT_TRUE(OneCpuOnly());
+  const ScopedRowSharing sharing(true);
+  for (int loop = 0; loop < 10; ++loop) {
+    const std::vector<Call> calls = RunLoop(0, 64, 64, std::chrono::microseconds(200));
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].part, 0);
+  }
+}
+
+TEST(SharedRows, AProcessBoundToOneCpuStartsNoHelper) {
+  cpu_set_t before;
+  ASSERT_EQ(sched_getaffinity(0, sizeof(before), &before), 0);
+  int cpu = 0;
+  while (!CPU_ISSET(cpu, &before)) ++cpu;
+  cpu_set_t one;
+  CPU_ZERO(&one);
+  CPU_SET(cpu, &one);
+  ASSERT_EQ(sched_setaffinity(0, sizeof(one), &one), 0);
+  // The child inherits this thread's mask.
+  std::string self(4096, '\0');
+  const ssize_t length = readlink("/proc/self/exe", self.data(), self.size());
+  ASSERT_GT(length, 0);
+  self.resize(static_cast<std::size_t>(length));
+  const ProgramResult result =
+      RunProgram(self, {"--gtest_also_run_disabled_tests",
+                                    "--gtest_filter=SharedRowsOnOneCpu.*"});
+  ASSERT_EQ(sched_setaffinity(0, sizeof(before), &before), 0);
+  EXPECT_EQ(result.exitCode, 0) << result.out << result.err;
+  EXPECT_NE(result.out.find("[  PASSED  ] 1 test"), std::string::npos) << result.out;
 }
 
 // Two threads loop at once: the helper serves one of them at a time, the other runs its loops

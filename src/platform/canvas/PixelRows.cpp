@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -326,7 +327,14 @@ std::span<const PixelRowKernels> SupportedPixelRowKernels() {
   return {Kernels().sets.data(), Kernels().count};
 }
 
+const PixelRowKernels& ChoosePixelRowKernels(std::span<const PixelRowKernels> supported,
+                                             const char* portableSetting) {
+  const bool portable = portableSetting != nullptr && std::strcmp(portableSetting, "1") == 0;
+  return portable ? supported.front() : supported.back();
+}
+
 const PixelRowKernels& PixelRows() {
-  static const PixelRowKernels& widest = SupportedPixelRowKernels().back();
-  return widest;
+  static const PixelRowKernels& chosen =
+      ChoosePixelRowKernels(SupportedPixelRowKernels(), std::getenv("PLIMDISP_PORTABLE_KERNELS"));
+  return chosen;
 }

@@ -8,7 +8,9 @@
 // ANDing 24-bit pixels onto canvas pixels, picking the pixels of stretched columns and merging
 // the greys of shrunk ones. Each set of loops exists in a portable form and, on x86, in
 // forms for wider vector units; the widest one the processor offers is chosen once, at first
-// use. Every set gives the same bytes and reads and writes only the bytes its arguments name.
+// use, unless the environment variable PLIMDISP_PORTABLE_KERNELS is 1, which forces the
+// portable set (for debugging, and for comparing the vector forms against it). Every set gives
+// the same bytes and reads and writes only the bytes its arguments name.
 struct PixelRowKernels {
   const char* name;
   // out[3j], out[3j + 1] and out[3j + 2] = grey[j] for j < count.
@@ -36,5 +38,11 @@ inline constexpr std::int32_t kPickPadding = 7;
 // The sets this processor can run, portable first and widest last.
 std::span<const PixelRowKernels> SupportedPixelRowKernels();
 
-// The widest supported set.
+// The set in use: ChoosePixelRowKernels of the supported sets and the environment.
 const PixelRowKernels& PixelRows();
+
+// The portable set (the first of `supported`, which must not be empty) when `portableSetting`
+// is "1", otherwise the widest (the last). `portableSetting` is the value of
+// PLIMDISP_PORTABLE_KERNELS, or null when it is unset.
+const PixelRowKernels& ChoosePixelRowKernels(std::span<const PixelRowKernels> supported,
+                                             const char* portableSetting);

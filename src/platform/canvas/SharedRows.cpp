@@ -1,5 +1,6 @@
 #include "platform/canvas/SharedRows.h"
 
+#include <sched.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -28,6 +29,31 @@ void Pause() {
 // between the loops of one drawing pass.
 constexpr auto kHelperWatch = std::chrono::microseconds(300);
 
+// How long the caller spins for the helper's last run before it sleeps until the run is done:
+// about as long as one run of the largest loops of a drawing pass takes, so that waking is the
+// exception, and short, so that a helper without a core costs the caller little.
+constexpr auto kCallerSpin = std::chrono::microseconds(100);
+
+// Spins on `done` for about `limit`, reading the clock every 64 pauses only (reading it costs
+// more than a pause). True as soon as `done` returns true; false when the time is up.
+template <typename Done>
+bool SpinUntil(std::chrono::microseconds limit, const Done& done) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  for (std::uint32_t spins = 1; !done(); ++spins) {
+    if (spins % 64 == 0 && std::chrono::steady_clock::now() >= end) return done();
+    Pause();
+  }
+  return true;
+}
+
+// Whether this process may run on more than one processor, as its affinity mask says.
+bool SeveralCpusAllowed() {
+  cpu_set_t allowed;
+  CPU_ZERO(&allowed);
+  if (sched_getaffinity(0, sizeof(allowed), &allowed) != 0) return false;
+  return CPU_COUNT(&allowed) > 1;
+}
+
 // A loop is taken in about this many runs of rows, so that neither thread waits long for the
 // other at its end.
 constexpr std::int32_t kRunsPerLoop = 8;
@@ -55,9 +81,10 @@ struct SharedLoop {
 // process, and sleeps while no drawing is going on.
 class RowHelper {
  public:
-  // nullptr when no thread can be started.
+  // nullptr when the process may run on one processor only (a helper would only take turns
+  // with the caller) or when no thread can be started. Decided once, at the first shared loop.
   static RowHelper* Instance() {
-    static RowHelper* const helper = Start();
+    static RowHelper* const helper = SeveralCpusAllowed() ? Start() : nullptr;
     return helper;
   }
 
@@ -79,12 +106,11 @@ class RowHelper {
     // Withdraw the offer if the helper has not taken it; otherwise wait for its last run.
     std::uint32_t expected = kOffered;
     if (!state_.compare_exchange_strong(expected, kIdle, std::memory_order_acq_rel)) {
-      for (std::uint32_t spins = 1; state_.load(std::memory_order_acquire) != kDone; ++spins) {
-        if (spins % 4096 == 0) {
-          std::this_thread::yield();
-        } else {
-          Pause();
-        }
+      if (!SpinUntil(kCallerSpin, [this] { return Done(); })) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        callerSleeping_ = true;
+        done_.wait(lock, [this] { return Done(); });
+        callerSleeping_ = false;
       }
       state_.store(kIdle, std::memory_order_relaxed);
     }
@@ -109,16 +135,11 @@ class RowHelper {
   }
 
   bool Offered() const { return state_.load(std::memory_order_acquire) == kOffered; }
+  bool Done() const { return state_.load(std::memory_order_acquire) == kDone; }
 
   void Serve() {
     for (;;) {
-      const auto watchEnd = std::chrono::steady_clock::now() + kHelperWatch;
-      // The clock is read every 64 pauses only: reading it costs more than a pause.
-      for (std::uint32_t spins = 1; !Offered(); ++spins) {
-        if (spins % 64 == 0 && std::chrono::steady_clock::now() >= watchEnd) break;
-        Pause();
-      }
-      if (!Offered()) {
+      if (!SpinUntil(kHelperWatch, [this] { return Offered(); })) {
         std::unique_lock<std::mutex> lock(mutex_);
         sleeping_ = true;
         wake_.wait(lock, [this] { return Offered(); });
@@ -130,6 +151,8 @@ class RowHelper {
       }
       loop_.Take(1);
       state_.store(kDone, std::memory_order_release);
+      const std::lock_guard<std::mutex> lock(mutex_);
+      if (callerSleeping_) done_.notify_one();
     }
   }
 
@@ -137,8 +160,10 @@ class RowHelper {
   std::atomic<bool> busy_{false};
   std::atomic<std::uint32_t> state_{kIdle};
   std::mutex mutex_;
-  std::condition_variable wake_;
-  bool sleeping_ = false;  // guarded by mutex_
+  std::condition_variable wake_;  // the helper sleeps on it between drawing passes
+  std::condition_variable done_;  // the caller sleeps on it for the helper's last run
+  bool sleeping_ = false;         // the helper sleeps; guarded by mutex_
+  bool callerSleeping_ = false;   // guarded by mutex_
   SharedLoop loop_;        // set before state_ becomes kOffered
 };
 

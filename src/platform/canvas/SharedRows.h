@@ -9,8 +9,17 @@
 // either way, since every row is still written by exactly one call. The calling thread never
 // waits for a helper that has not started: rows the helper has not taken are run by the caller.
 //
-// Small loops, loops that arrive while the helper is busy with another caller, and loops in a
-// process forked from the one that started the helper run entirely on the calling thread.
+// Small loops, loops that arrive while the helper is busy with another caller, loops in a
+// process forked from the one that started the helper, and every loop of a process whose
+// affinity mask allows one processor only run entirely on the calling thread.
+//
+// Threads: the helper is started at the first shared loop and lives as long as the process.
+// Between loops it spins for a few hundred microseconds (the gap between the loops of one
+// drawing pass), then sleeps on a condition variable until a loop is offered. A caller that
+// runs out of rows while the helper is still in its last run spins for about 100 microseconds,
+// then sleeps until the helper wakes it. Every row range is written by one thread, and the
+// caller sees all the helper's writes when RunSharedRows returns. Any thread may call; calls
+// from several threads at once are safe (one of them gets the helper).
 
 // Loops of fewer pixels than this run on the calling thread: waking the helper costs more.
 inline constexpr std::int64_t kMinSharedPixels = 32 * 1024;
