@@ -1,6 +1,7 @@
-// plimdisp-cli export FILE... -o DIR [--format png] [--force] [--codepage NAME]: every line of
-// each page as a grey PNG of its pixels and a UTF-8 text file of its label, plus the page's
-// `info --json` report.
+// plimdisp-cli export FILE... -o DIR [--format lines|page] [--force] [--codepage NAME]: with
+// `lines`, every line of each page as a grey PNG of its pixels and a UTF-8 text file of its
+// label, plus the page's `info --json` report; with `page`, the page's line images on a white
+// page as a grey PNG and its lines as PAGE XML.
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -11,6 +12,8 @@
 #include "cli/OutputFile.h"
 #include "cli/PageBatch.h"
 #include "cli/PageInfo.h"
+#include "cli/PagePicture.h"
+#include "cli/PageXml.h"
 #include "cli/PngEncoder.h"
 #include "cli/Subcommand.h"
 
@@ -19,7 +22,9 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr OptionSpec kExportOptions[] = {{"-o", true}, {"--format", true}, {"--force"}};
-constexpr std::string_view kOnlyFormat = "png";
+constexpr std::string_view kLinesFormat = "lines";
+constexpr std::string_view kOldLinesFormat = "png";  // the name `lines` had first
+constexpr std::string_view kPageFormat = "page";
 
 // One file to write for a page: its path and how to make its bytes (nothing on failure).
 struct PlannedFile {
@@ -54,10 +59,49 @@ std::vector<PlannedFile> PlanFiles(const CliPage& page, const fs::path& folder,
   return files;
 }
 
+// The picture of a page's line images on a white page at zoom 1, as a grey PNG.
+std::optional<std::string> PagePicturePng(const CliPage& page) {
+  Canvas canvas;
+  if (canvas.Allocate(page.body->pageWidth, page.body->pageHeight) != CanvasError::kNone) {
+    return std::nullopt;
+  }
+  canvas.FillWhite();
+  if (!DrawLineImages(*page.body, 1.0f, canvas)) return std::nullopt;
+  return EncodeGreyCanvasPng(canvas);
+}
+
+// TITLE.png and TITLE.xml; `leftOut` receives the lines the XML leaves out.
+std::vector<PlannedFile> PlanPageXmlFiles(const CliPage& page, const fs::path& folder,
+                                          const std::string& title, const std::string& codePage,
+                                          std::vector<std::int32_t>& leftOut) {
+  const std::string png = title + ".png";
+  std::string xml =
+      PageXmlDocument(page, {png, UtcNowDateTime(), codePage}, leftOut);
+  return {{(folder / png).string(), [&page] { return PagePicturePng(page); }},
+          {(folder / (title + ".xml")).string(),
+           [xml = std::move(xml)] { return std::optional<std::string>(xml); }}};
+}
+
+// Why a page cannot be drawn as one picture, or "" when it can.
+std::string PictureProblem(const PageBody& body) {
+  if (body.pageWidth <= 0 || body.pageHeight <= 0) {
+    return "the page has no area (" + std::to_string(body.pageWidth) + " x " +
+           std::to_string(body.pageHeight) + " pixels)";
+  }
+  const std::int64_t pixels = std::int64_t{body.pageWidth} * body.pageHeight;
+  if (body.pageWidth > Canvas::kMaxSide || body.pageHeight > Canvas::kMaxSide ||
+      pixels > Canvas::kMaxPixels) {
+    return "the page is " + std::to_string(body.pageWidth) + " x " +
+           std::to_string(body.pageHeight) + " pixels, too large for one picture";
+  }
+  return "";
+}
+
 class Exporter {
  public:
-  Exporter(fs::path folder, std::string codePage, bool force)
-      : folder_(std::move(folder)), codePage_(std::move(codePage)), force_(force) {}
+  Exporter(fs::path folder, std::string codePage, bool force, bool pageXml)
+      : folder_(std::move(folder)), codePage_(std::move(codePage)), force_(force),
+        pageXml_(pageXml) {}
 
   // Writes the files of the page at `path`; false, with a report on stderr, when it fails.
   bool Export(const std::string& path, bool several) {
@@ -68,7 +112,15 @@ class Exporter {
       return Refuse(path, "not exported: its title '" + title + "' is that of " + *earlier +
                               ", exported before");
     }
-    const std::vector<PlannedFile> files = PlanFiles(*page, folder_, title, codePage_);
+    std::vector<std::int32_t> leftOut;
+    if (pageXml_) {
+      if (const std::string problem = PictureProblem(*page->body); !problem.empty()) {
+        return Refuse(path, "not exported: " + problem);
+      }
+    }
+    const std::vector<PlannedFile> files =
+        pageXml_ ? PlanPageXmlFiles(*page, folder_, title, codePage_, leftOut)
+                 : PlanFiles(*page, folder_, title, codePage_);
     if (!force_) {
       for (const PlannedFile& file : files) {
         std::error_code error;
@@ -85,6 +137,10 @@ class Exporter {
         return Refuse(path, "not exported completely: " + file.path + " cannot be written");
       }
     }
+    for (const std::int32_t line : leftOut) {
+      std::fprintf(stderr, "%s:%d: left out of the PAGE XML: no pixels on the page\n",
+                   path.c_str(), static_cast<int>(line + 1));
+    }
     return true;
   }
 
@@ -97,6 +153,7 @@ class Exporter {
   fs::path folder_;
   std::string codePage_;
   bool force_;
+  bool pageXml_;
   OutputTitles titles_;
 };
 
@@ -105,9 +162,9 @@ int RunExport(Arguments arguments) {
   if (const int* exitCode = std::get_if<int>(&outcome)) return *exitCode;
   const ParsedArguments& parsed = std::get<ParsedArguments>(outcome);
   if (!parsed.Has("-o")) return UsageError(kExportCommand, "-o DIR is missing");
-  const std::string format = parsed.Value("--format", kOnlyFormat);
-  if (format != kOnlyFormat) {
-    return UsageError(kExportCommand, "unknown format " + format + " (only png is written)");
+  const std::string format = parsed.Value("--format", kLinesFormat);
+  if (format != kLinesFormat && format != kOldLinesFormat && format != kPageFormat) {
+    return UsageError(kExportCommand, "unknown format " + format + " (lines or page)");
   }
   const fs::path folder = parsed.Value("-o");
   std::error_code error;
@@ -116,7 +173,7 @@ int RunExport(Arguments arguments) {
     std::fprintf(stderr, "plimdisp-cli export: cannot make the folder %s\n", folder.c_str());
     return kExitCannotOpen;
   }
-  Exporter exporter(folder, parsed.codePage, parsed.Has("--force"));
+  Exporter exporter(folder, parsed.codePage, parsed.Has("--force"), format == kPageFormat);
   return ForEachPage(parsed.inputs, [&](const std::string& path, bool several) {
     return exporter.Export(path, several);
   });
@@ -125,5 +182,8 @@ int RunExport(Arguments arguments) {
 }  // namespace
 
 const Subcommand kExportCommand{
-    "export", "export FILE... -o DIR [--format png] [--force] [--codepage NAME]",
-    "Write each line as DIR/<title>_<NNN>.png and .gt.txt, and DIR/<title>.json.", RunExport};
+    "export", "export FILE... -o DIR [--format lines|page] [--force] [--codepage NAME]",
+    "lines (the default): write each line as DIR/<title>_<NNN>.png and .gt.txt, and "
+    "DIR/<title>.json; page: write DIR/<title>.png, the line images on a white page, and "
+    "DIR/<title>.xml in PAGE XML.",
+    RunExport};
