@@ -29,10 +29,14 @@ std::string LineFields(const PageLine& line, std::string_view codePage, std::str
 
 }  // namespace
 
-std::string LabelText(const PageLine& line, std::string_view codePage) {
+std::wstring LabelWide(const PageLine& line, std::string_view codePage) {
   const auto* bytes = reinterpret_cast<const char*>(line.label.data());
   const std::string_view stored(bytes, line.label.empty() ? 0 : line.label.size() - 1);
-  return WideToUtf8(DecodeMultiByte(stored, codePage).value_or(std::wstring()));
+  return DecodeMultiByte(stored, codePage).value_or(std::wstring());
+}
+
+std::string LabelText(const PageLine& line, std::string_view codePage) {
+  return WideToUtf8(LabelWide(line, codePage));
 }
 
 std::string PageInfoText(const CliPage& page, std::string_view codePage) {

@@ -28,3 +28,5 @@ extern const Subcommand kInfoCommand;
 extern const Subcommand kExportCommand;
 extern const Subcommand kCheckCommand;
 extern const Subcommand kRenderCommand;
+extern const Subcommand kStatsCommand;
+extern const Subcommand kGrepCommand;

@@ -10,8 +10,8 @@
 
 namespace {
 
-const Subcommand* const kSubcommands[] = {&kInfoCommand, &kExportCommand, &kCheckCommand,
-                                          &kRenderCommand};
+const Subcommand* const kSubcommands[] = {&kInfoCommand,   &kExportCommand, &kCheckCommand,
+                                          &kRenderCommand, &kStatsCommand,  &kGrepCommand};
 
 void PrintUsage(std::FILE* out) {
   std::fprintf(out, "Usage: plimdisp-cli COMMAND [ARGUMENTS]\n       plimdisp-cli --version\n\n");

@@ -1,0 +1,44 @@
+// plimdisp-cli stats PATH... [--json] [--codepage NAME]: statistics over all pages: pages read
+// and refused, lines, label characters with the count of each, and line image sizes.
+#include <memory>
+#include <mutex>
+
+#include "cli/CommandLine.h"
+#include "cli/CorpusStats.h"
+#include "cli/PageBatch.h"
+#include "cli/Subcommand.h"
+#include "cli/TextFormat.h"
+
+namespace {
+
+constexpr OptionSpec kStatsOptions[] = {{"--json"}};
+
+int RunStats(Arguments arguments) {
+  ParseOutcome outcome = ParseArguments(kStatsCommand, arguments, kStatsOptions);
+  if (const int* exitCode = std::get_if<int>(&outcome)) return *exitCode;
+  const ParsedArguments& parsed = std::get<ParsedArguments>(outcome);
+
+  const auto stats = std::make_unique<CorpusStats>();
+  std::mutex statsMutex;
+  const int exitCode = ForEachPage(parsed.inputs, [&](const std::string& path, bool several) {
+    const std::optional<CliPage> page = LoadPageOrReport(path, several);
+    const std::lock_guard lock(statsMutex);
+    if (page) {
+      stats->AddPage(*page, parsed.codePage);
+    } else {
+      stats->AddRefused();
+    }
+    return page.has_value();
+  });
+  PrintOut(parsed.Has("--json") ? stats->Json() : stats->Text());
+  return exitCode;
+}
+
+}  // namespace
+
+const Subcommand kStatsCommand{
+    "stats", "stats PATH... [--json] [--codepage NAME]",
+    "Count pages, refused pages, lines and label characters, list each character with its "
+    "count (most frequent first), and give the smallest, median and largest line height and "
+    "width.",
+    RunStats};

@@ -1,0 +1,87 @@
+// plimdisp-cli stats and grep over a small corpus: exact figures and charset order, medians
+// beyond the exactly counted sizes, matches by character, counts, JSON, and grep's exit codes.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "cli/CliTestSupport.h"
+#include "pagewriter/PageWriter.h"
+#include "support/TempDir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Two pages (labels in code page 936: 中 is D6 D0, 文 is CE C4) and a broken file.
+struct Corpus {
+  TempDir dir;
+  std::string one = dir.File("one.plim");
+  std::string two = dir.File("two.plim");
+  std::string broken = dir.File("zz-broken.plim");
+
+  Corpus() {
+    PageDraft first;
+    first.lines = {MakeLine("\xD6\xD0\xCE\xC4\xD6\xD0", 0, 0, 10, 4),  // 中文中
+                   MakeLine("ab", 0, 0, 30, 100'000), MakeLine("", 0, 0, 0, 80'000)};
+    PageDraft second;
+    second.lines = {MakeLine("b\xD6\xD0", 0, 0, 40, 70'000)};  // b中
+    EXPECT_TRUE(WritePageFile(one, first));
+    EXPECT_TRUE(WritePageFile(two, second));
+    std::ofstream(broken, std::ios::binary) << "x";
+  }
+};
+
+TEST(CliStats, FiguresCharsetAndSizes) {
+  Corpus corpus;
+  const ProgramResult json = Cli({"stats", "--json", corpus.dir.path().string()});
+  EXPECT_EQ(json.exitCode, 1);  // the broken page
+  EXPECT_EQ(json.out,
+            "{\"pages\":2,\"refused\":1,\"lines\":4,\"characters\":7,\"charset\":["
+            "{\"char\":\"\u4E2D\",\"count\":3},{\"char\":\"b\",\"count\":2},"
+            "{\"char\":\"a\",\"count\":1},{\"char\":\"\u6587\",\"count\":1}],"
+            "\"lineHeight\":{\"min\":0,\"median\":10,\"max\":40},"
+            // the median, 70000, lies in the span counted from 65536
+            "\"lineWidth\":{\"min\":4,\"median\":65536,\"max\":100000}}\n");
+  EXPECT_NE(json.err.find("zz-broken.plim: Cannot open the PLIM file"), std::string::npos);
+
+  const ProgramResult text = Cli({"stats", corpus.one});
+  EXPECT_EQ(text.exitCode, 0) << text.err;
+  EXPECT_EQ(text.out,
+            "pages: 1\nrefused: 0\nlines: 3\ncharacters: 5\ndistinct characters: 4\n"
+            "line height: min 0, median 10, max 30\nline width: min 4, median 65536, max 100000\n\n"
+            "\u4E2D\t2\na\t1\nb\t1\n\u6587\t1\n");
+}
+
+TEST(CliGrep, MatchesCountsAndExitCodes) {
+  Corpus corpus;
+  struct Case {
+    std::vector<std::string> arguments;
+    int exitCode;
+    std::string out;
+  };
+  const Case cases[] = {
+      {{"grep", "^.\u6587", corpus.one, corpus.two}, 0, corpus.one + ":1: \u4E2D\u6587\u4E2D\n"},
+      {{"grep", "b", corpus.one, corpus.two},
+       0,
+       corpus.one + ":2: ab\n" + corpus.two + ":1: b\u4E2D\n"},
+      {{"grep", "-c", "\u4E2D", corpus.one, corpus.two}, 0, corpus.one + ":1\n" + corpus.two + ":1\n"},
+      {{"grep", "--json", "^b.$", corpus.two},
+       0,
+       "{\"file\":\"" + corpus.two + "\",\"line\":1,\"label\":\"b\u4E2D\"}\n"},
+      {{"grep", "-c", "--json", "x", corpus.two}, 1, "{\"file\":\"" + corpus.two + "\",\"count\":0}\n"},
+      {{"grep", "^$", corpus.one}, 0, corpus.one + ":3: \n"},
+      {{"grep", "nothing", corpus.one}, 1, ""},
+      {{"grep", "b", corpus.two, corpus.broken}, 2, corpus.two + ":1: b\u4E2D\n"},
+      {{"grep", "(", corpus.one}, 2, ""},
+      {{"grep", "b"}, 2, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arguments[1] + " " + c.arguments[c.arguments.size() - 1]);
+    const ProgramResult result = Cli(c.arguments);
+    EXPECT_EQ(result.exitCode, c.exitCode) << result.err;
+    EXPECT_EQ(result.out, c.out);
+  }
+}
+
+}  // namespace
