@@ -18,7 +18,7 @@ constexpr OptionSpec kCheckOptions[] = {{"--json"}};
 // "FILE:LINE: message", or "FILE: message" for the whole page.
 std::string AsText(const std::string& path, const Finding& finding) {
   const std::string where = finding.line > 0 ? ":" + std::to_string(finding.line) : "";
-  return path + where + ": " + finding.message + "\n";
+  return DisplayText(path) + where + ": " + finding.message + "\n";
 }
 
 std::string AsJson(const std::string& path, bool refused, const std::vector<Finding>& findings) {
@@ -44,11 +44,13 @@ int RunCheck(Arguments arguments) {
   const int exitCode = ForEachPage(parsed.inputs, [&](const std::string& path, bool) {
     ZeroLabelBytes zeroLabelBytes{};
     LoadFailure failure;
-    const std::optional<CliPage> page =
-        LoadPage(path, failure, [&](std::int32_t line, std::span<const std::uint8_t> stored) {
+    const std::optional<CliPage> page = LoadPage(
+        path, failure,
+        [&](std::int32_t line, std::span<const std::uint8_t> stored) {
           zeroLabelBytes[static_cast<std::size_t>(line)] =
               static_cast<std::int32_t>(std::count(stored.begin(), stored.end(), 0));
-        });
+        },
+        ReadDepth::kTable);
     const std::vector<Finding> findings = page ? CheckPage(*page, zeroLabelBytes, parsed.codePage)
                                                : std::vector<Finding>{LoadFailureFinding(failure)};
     if (json) {

@@ -1,5 +1,7 @@
 #include "cli/CommandLine.h"
 
+#include "cli/TextFormat.h"
+
 #include <algorithm>
 #include <optional>
 
@@ -45,7 +47,7 @@ ParseOutcome ParseArguments(const Subcommand& command, Arguments arguments,
     const std::string_view name = argument.substr(0, equals);
     const OptionSpec* option = FindOption(options, name);
     if (option == nullptr) {
-      return UsageError(command, "unknown option " + std::string(argument));
+      return UsageError(command, "unknown option " + DisplayText(argument));
     }
     std::optional<std::string_view> value;
     if (equals != std::string_view::npos) {
@@ -61,8 +63,9 @@ ParseOutcome ParseArguments(const Subcommand& command, Arguments arguments,
   }
   if (parsed.inputs.empty()) return UsageError(command, "FILE is missing");
   parsed.codePage = parsed.Value(kCodePageOption.name, kDefaultCodePage);
+  if (parsed.codePage.empty()) return UsageError(command, "--codepage needs a value");
   if (!KnownCodePage(parsed.codePage)) {
-    return UsageError(command, "unknown code page " + parsed.codePage);
+    return UsageError(command, "unknown code page " + DisplayText(parsed.codePage));
   }
   return parsed;
 }

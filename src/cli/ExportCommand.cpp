@@ -4,18 +4,21 @@
 // page as a grey PNG and its lines as PAGE XML.
 #include <cstdio>
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <vector>
 
 #include "cli/CommandLine.h"
-#include "cli/OutputFile.h"
+#include "cli/OutputGroup.h"
 #include "cli/PageBatch.h"
 #include "cli/PageInfo.h"
 #include "cli/PagePicture.h"
 #include "cli/PageXml.h"
 #include "cli/PngEncoder.h"
 #include "cli/Subcommand.h"
+#include "cli/TextFormat.h"
 
 namespace {
 
@@ -26,11 +29,17 @@ constexpr std::string_view kLinesFormat = "lines";
 constexpr std::string_view kOldLinesFormat = "png";  // the name `lines` had first
 constexpr std::string_view kPageFormat = "page";
 
-// One file to write for a page: its path and how to make its bytes (nothing on failure).
+// One file to write for a page: its path and how to write its bytes to an output. `write`
+// returns false, having written nothing, when the bytes cannot be made.
 struct PlannedFile {
   std::string path;
-  std::function<std::optional<std::string>()> bytes;
+  std::function<bool(OutputFile& out)> write;
 };
+
+bool WriteBytes(OutputFile& out, const std::optional<std::string>& bytes) {
+  if (bytes) out.Write(*bytes);
+  return bytes.has_value();
+}
 
 // "<title>_<line number, 3 digits>"; lines are numbered from 1, as `info` numbers them.
 std::string LineStem(const fs::path& folder, const std::string& title, std::int32_t index) {
@@ -46,16 +55,20 @@ std::vector<PlannedFile> PlanFiles(const CliPage& page, const fs::path& folder,
     const PageLine& line = page.body->lines[static_cast<std::size_t>(i)];
     const std::string stem = LineStem(folder, title, i);
     if (!line.pixels.empty()) {
-      files.push_back({stem + ".png", [&line] {
-                         return EncodeGreyPng(line.pixels.data(), line.width, line.height);
+      files.push_back({stem + ".png", [&line](OutputFile& out) {
+                         return WriteBytes(
+                             out, EncodeGreyPng(line.pixels.data(), line.width, line.height));
                        }});
     }
-    files.push_back({stem + ".gt.txt", [&line, &codePage] {
-                       return std::optional<std::string>(LabelText(line, codePage));
+    files.push_back({stem + ".gt.txt", [&line, &codePage](OutputFile& out) {
+                       out.Write(LabelText(line, codePage));
+                       return true;
                      }});
   }
-  files.push_back({(folder / (title + ".json")).string(),
-                   [&page, &codePage] { return std::optional(PageInfoJson(page, codePage)); }});
+  files.push_back({(folder / (title + ".json")).string(), [&page, &codePage](OutputFile& out) {
+                     return WritePageInfoJson(page, codePage, {},
+                                              [&out](std::string_view text) { out.Write(text); });
+                   }});
   return files;
 }
 
@@ -75,11 +88,13 @@ std::vector<PlannedFile> PlanPageXmlFiles(const CliPage& page, const fs::path& f
                                           const std::string& title, const std::string& codePage,
                                           std::vector<std::int32_t>& leftOut) {
   const std::string png = title + ".png";
-  std::string xml =
-      PageXmlDocument(page, {png, UtcNowDateTime(), codePage}, leftOut);
-  return {{(folder / png).string(), [&page] { return PagePicturePng(page); }},
-          {(folder / (title + ".xml")).string(),
-           [xml = std::move(xml)] { return std::optional<std::string>(xml); }}};
+  std::string xml = PageXmlDocument(page, {png, UtcNowDateTime(), codePage}, leftOut);
+  return {{(folder / png).string(),
+           [&page](OutputFile& out) { return WriteBytes(out, PagePicturePng(page)); }},
+          {(folder / (title + ".xml")).string(), [xml = std::move(xml)](OutputFile& out) {
+             out.Write(xml);
+             return true;
+           }}};
 }
 
 // Why a page cannot be drawn as one picture, or "" when it can.
@@ -100,7 +115,9 @@ std::string PictureProblem(const PageBody& body) {
 class Exporter {
  public:
   Exporter(fs::path folder, std::string codePage, bool force, bool pageXml)
-      : folder_(std::move(folder)), codePage_(std::move(codePage)), force_(force),
+      : folder_(std::move(folder)),
+        codePage_(std::move(codePage)),
+        force_(force),
         pageXml_(pageXml) {}
 
   // Writes the files of the page at `path`; false, with a report on stderr, when it fails.
@@ -130,23 +147,30 @@ class Exporter {
         }
       }
     }
+    OutputGroup group(folder_.string(),
+                      force_ ? OutputFile::Existing::kReplace : OutputFile::Existing::kKeep);
+    std::string error;
     for (const PlannedFile& file : files) {
-      const std::optional<std::string> bytes = file.bytes();
-      if (!bytes) return Refuse(path, "not exported: " + file.path + " cannot be encoded");
-      if (!WriteFileReplacing(file.path, *bytes)) {
-        return Refuse(path, "not exported completely: " + file.path + " cannot be written");
+      OutputFile* output = group.Add(file.path, error);
+      if (output == nullptr) return Refuse(path, "not exported: " + error);
+      if (!file.write(*output)) {
+        return Refuse(path, "not exported: " + file.path + " cannot be encoded");
+      }
+      if (!output->error().empty()) {
+        return Refuse(path, "not exported: " + file.path + ": " + output->error());
       }
     }
+    if (!group.Commit(error)) return Refuse(path, "not exported: " + error);
     for (const std::int32_t line : leftOut) {
       std::fprintf(stderr, "%s:%d: left out of the PAGE XML: no pixels on the page\n",
-                   path.c_str(), static_cast<int>(line + 1));
+                   DisplayText(path).c_str(), static_cast<int>(line + 1));
     }
     return true;
   }
 
  private:
   static bool Refuse(const std::string& path, const std::string& problem) {
-    std::fprintf(stderr, "%s: %s\n", path.c_str(), problem.c_str());
+    std::fprintf(stderr, "%s: %s\n", DisplayText(path).c_str(), DisplayText(problem).c_str());
     return false;
   }
 
@@ -170,7 +194,8 @@ int RunExport(Arguments arguments) {
   std::error_code error;
   fs::create_directories(folder, error);
   if (!fs::is_directory(folder, error)) {
-    std::fprintf(stderr, "plimdisp-cli export: cannot make the folder %s\n", folder.c_str());
+    std::fprintf(stderr, "plimdisp-cli export: cannot make the folder %s\n",
+                 DisplayText(folder.string()).c_str());
     return kExitCannotOpen;
   }
   Exporter exporter(folder, parsed.codePage, parsed.Has("--force"), format == kPageFormat);

@@ -21,17 +21,24 @@ int RunInfo(Arguments arguments) {
 
   bool first = true;
   return ForEachPage(parsed.inputs, [&](const std::string& path, bool several) {
-    const std::optional<CliPage> page = LoadPageOrReport(path, several);
+    // The report shows no pixels, so they are skipped, and the note is read as it is written.
+    const std::optional<CliPage> page = LoadPageOrReport(path, several, ReadDepth::kTable);
     if (!page) return false;
+    bool whole = true;
     if (json) {
       // One object per line; in a batch each names its file.
-      PrintOut(PageInfoJson(*page, parsed.codePage, several ? path : std::string()));
+      whole = WritePageInfoJson(*page, parsed.codePage, several ? path : std::string(), PrintOut);
     } else {
-      if (several) PrintOut(std::string(first ? "" : "\n") + "file: " + path + "\n");
-      PrintOut(PageInfoText(*page, parsed.codePage));
+      if (several) PrintOut(std::string(first ? "" : "\n") + "file: " + DisplayText(path) + "\n");
+      whole = WritePageInfoText(*page, parsed.codePage, PrintOut);
     }
     first = false;
-    return true;
+    if (!whole) {
+      PrintOut("\n");
+      std::fprintf(stderr, "%s: %s: %s\n", DisplayText(path).c_str(), kCannotOpenMessage,
+                   DescribePageFault({.error = PageError::kReadFailed}).c_str());
+    }
+    return whole;
   });
 }
 

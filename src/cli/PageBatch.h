@@ -6,15 +6,18 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The page files that FILE and folder arguments name. A folder stands for the regular files
 // directly inside it whose names end in ".plim" (any letter case), sorted by name; any other
 // argument is taken as a file, so a missing one is reported when it is opened. A folder
-// without page files is kept in `emptyFolders`.
+// without page files is kept in `emptyFolders`, one that cannot be listed in
+// `unreadableFolders` with the system's reason.
 struct PageInputs {
   std::vector<std::string> pages;
   std::vector<std::string> emptyFolders;
+  std::vector<std::pair<std::string, std::string>> unreadableFolders;  // folder, reason
 };
 PageInputs ExpandPageInputs(const std::vector<std::string>& arguments);
 
@@ -51,6 +54,7 @@ class ProgressLine {
 // that fail. A progress line shows on stderr when it is a terminal and there is more than one
 // page. `perPage` gets the page's path and whether it is one of several (then its reports
 // should name the file); it returns false when the page failed. Returns kExitOk when every page
-// succeeded and every folder held pages, kExitCannotOpen otherwise.
+// succeeded and every folder could be listed and held pages, kExitCannotOpen otherwise. Every
+// page is noted as an input of the run before the first one is handled.
 int ForEachPage(const std::vector<std::string>& arguments,
                 const std::function<bool(const std::string& path, bool several)>& perPage);

@@ -109,7 +109,7 @@ std::vector<Finding> CheckPage(const CliPage& page, const ZeroLabelBytes& zeroLa
     const auto index = static_cast<std::size_t>(i);
     const PageLine& line = body.lines[index];
     const std::int32_t number = i + 1;
-    if (line.pixels.empty()) {
+    if (std::int64_t{line.width} * line.height == 0) {
       findings.push_back({FindingKind::kEmptyImage, number,
                           "the image of " + Size(line.width, line.height) + " is empty"});
     }
@@ -127,7 +127,10 @@ std::vector<Finding> CheckPage(const CliPage& page, const ZeroLabelBytes& zeroLa
 }
 
 Finding LoadFailureFinding(const LoadFailure& failure) {
-  if (!failure.opened) return {FindingKind::kCannotOpen, 0, kCannotOpenMessage};
+  if (!failure.opened) {
+    return {FindingKind::kCannotOpen, 0,
+            std::string(kCannotOpenMessage) + ": " + failure.systemReason};
+  }
   return {FindingKind::kRefused, failure.fault.line + 1,
           std::string(kCannotOpenMessage) + ": " + DescribePageFault(failure.fault)};
 }

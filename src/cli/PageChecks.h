@@ -35,7 +35,8 @@ struct Finding {
 // Numbers of 0 bytes in each stored label, as the file held them before loading.
 using ZeroLabelBytes = std::array<std::int32_t, kMaxLines>;
 
-// Everything questionable in a page that loaded, line by line in table order. `codePage` must
+// Everything questionable in a page that loaded (a table read is enough), line by line in
+// table order. `codePage` must
 // be one the converter knows.
 std::vector<Finding> CheckPage(const CliPage& page, const ZeroLabelBytes& zeroLabelBytes,
                                std::string_view codePage);

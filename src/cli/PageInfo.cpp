@@ -12,7 +12,12 @@ std::string Hex(const std::array<std::uint8_t, N>& bytes) {
   return HexBytes(bytes.data(), bytes.size());
 }
 
-std::string Hex(const ByteBuffer& buffer) { return HexBytes(buffer.data(), buffer.size()); }
+// The header note in hex, a piece at a time.
+bool WriteNoteHex(const CliPage& page, const TextSink& out) {
+  return ForEachNoteChunk(page, [&](std::span<const std::uint8_t> bytes) {
+    out(HexBytes(bytes.data(), bytes.size()));
+  });
+}
 
 std::string LineFields(const PageLine& line, std::string_view codePage, std::string_view separator,
                        bool quoteKeys) {
@@ -39,40 +44,41 @@ std::string LabelText(const PageLine& line, std::string_view codePage) {
   return WideToUtf8(LabelWide(line, codePage));
 }
 
-std::string PageInfoText(const CliPage& page, std::string_view codePage) {
+bool WritePageInfoText(const CliPage& page, std::string_view codePage, const TextSink& out) {
   const PageHeader& h = page.header;
   const PageBody& body = *page.body;
-  std::string out = "headerSize: " + std::to_string(h.headerSize) + "\n" +
-                    "headerTag8: " + Hex(h.headerTag8) + "\n" + "headerNote: " + Hex(h.headerNote) +
-                    "\n" + "headerTag20: " + Hex(h.headerTag20) + "\n" +
-                    "codeLength: " + std::to_string(h.codeLength) + "\n" +
-                    "headerWord: " + std::to_string(h.headerWord) + "\n" +
-                    "pageWidth: " + std::to_string(body.pageWidth) + "\n" +
-                    "pageHeight: " + std::to_string(body.pageHeight) + "\n" +
-                    "lineCount: " + std::to_string(body.lineCount) + "\n";
+  out("headerSize: " + std::to_string(h.headerSize) + "\n" + "headerTag8: " + Hex(h.headerTag8) +
+      "\n" + "headerNote: ");
+  if (!WriteNoteHex(page, out)) return false;
+  out("\nheaderTag20: " + Hex(h.headerTag20) + "\n" + "codeLength: " +
+      std::to_string(h.codeLength) + "\n" + "headerWord: " + std::to_string(h.headerWord) + "\n" +
+      "pageWidth: " + std::to_string(body.pageWidth) + "\n" +
+      "pageHeight: " + std::to_string(body.pageHeight) + "\n" +
+      "lineCount: " + std::to_string(body.lineCount) + "\n");
   for (std::int32_t i = 0; i < body.UsedLines(); ++i) {
-    out += "line " + std::to_string(i + 1) + ": " +
-           LineFields(body.lines[static_cast<std::size_t>(i)], codePage, ", ", false) + "\n";
+    out("line " + std::to_string(i + 1) + ": " +
+        LineFields(body.lines[static_cast<std::size_t>(i)], codePage, ", ", false) + "\n");
   }
-  return out;
+  return true;
 }
 
-std::string PageInfoJson(const CliPage& page, std::string_view codePage, std::string_view file) {
+bool WritePageInfoJson(const CliPage& page, std::string_view codePage, std::string_view file,
+                       const TextSink& out) {
   const PageHeader& h = page.header;
   const PageBody& body = *page.body;
-  std::string out = file.empty() ? "{" : "{\"file\":" + JsonQuoted(file) + ",";
-  out += "\"headerSize\":" + std::to_string(h.headerSize) +
-         ",\"headerTag8\":" + JsonQuoted(Hex(h.headerTag8)) +
-         ",\"headerNote\":" + JsonQuoted(Hex(h.headerNote)) +
-         ",\"headerTag20\":" + JsonQuoted(Hex(h.headerTag20)) +
-         ",\"codeLength\":" + std::to_string(h.codeLength) +
-         ",\"headerWord\":" + std::to_string(h.headerWord) +
-         ",\"pageWidth\":" + std::to_string(body.pageWidth) +
-         ",\"pageHeight\":" + std::to_string(body.pageHeight) +
-         ",\"lineCount\":" + std::to_string(body.lineCount) + ",\"lines\":[";
+  out((file.empty() ? "{" : "{\"file\":" + JsonQuoted(file) + ",") +
+      "\"headerSize\":" + std::to_string(h.headerSize) +
+      ",\"headerTag8\":" + JsonQuoted(Hex(h.headerTag8)) + ",\"headerNote\":\"");
+  if (!WriteNoteHex(page, out)) return false;
+  out("\",\"headerTag20\":" + JsonQuoted(Hex(h.headerTag20)) + ",\"codeLength\":" +
+      std::to_string(h.codeLength) + ",\"headerWord\":" + std::to_string(h.headerWord) +
+      ",\"pageWidth\":" + std::to_string(body.pageWidth) +
+      ",\"pageHeight\":" + std::to_string(body.pageHeight) +
+      ",\"lineCount\":" + std::to_string(body.lineCount) + ",\"lines\":[");
   for (std::int32_t i = 0; i < body.UsedLines(); ++i) {
-    if (i > 0) out += ",";
-    out += "{" + LineFields(body.lines[static_cast<std::size_t>(i)], codePage, ",", true) + "}";
+    out((i > 0 ? ",{" : "{") +
+        LineFields(body.lines[static_cast<std::size_t>(i)], codePage, ",", true) + "}");
   }
-  return out + "]}\n";
+  out("]}\n");
+  return true;
 }

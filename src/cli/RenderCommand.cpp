@@ -18,10 +18,11 @@
 #include "cli/PageBatch.h"
 #include "cli/PngEncoder.h"
 #include "cli/Subcommand.h"
+#include "cli/TextFormat.h"
 #include "pageview/CPLIMDispView.h"
-#include "platform/system/CDC.h"
-#include "platform/framework/CDocument.h"
 #include "platform/canvas/Canvas.h"
+#include "platform/framework/CDocument.h"
+#include "platform/system/CDC.h"
 
 namespace {
 
@@ -30,7 +31,8 @@ constexpr std::int64_t kMaxRenderPixels = 100'000'000;
 
 // Reports a page that cannot be rendered, named by its file in a batch; returns false.
 bool Fail(const std::string& path, bool several, const std::string& problem) {
-  std::fprintf(stderr, "%s: %s\n", several ? path.c_str() : "plimdisp-cli render", problem.c_str());
+  std::fprintf(stderr, "%s: %s\n", several ? DisplayText(path).c_str() : "plimdisp-cli render",
+               DisplayText(problem).c_str());
   return false;
 }
 
@@ -54,6 +56,11 @@ std::optional<std::string> EncodeRgbPng(const Canvas& canvas) {
 // Draws the page at `path` into the PNG file `output`; false, with a report, on failure.
 bool RenderPage(const std::string& path, const std::string& output, const ParsedArguments& parsed,
                 bool several) {
+  // Opened first, so an output that cannot be written is known before any drawing.
+  std::string error;
+  const std::unique_ptr<OutputFile> file =
+      OutputFile::Open(output, OutputFile::Existing::kReplace, error);
+  if (!file) return Fail(path, several, "cannot write " + output + ": " + error);
   std::optional<CliPage> page = LoadPageOrReport(path, several);
   if (!page) return false;
 
@@ -92,7 +99,9 @@ bool RenderPage(const std::string& path, const std::string& output, const Parsed
   if (!view.DrawPage(&dc)) return Fail(path, several, "not enough memory to draw every line");
   const std::optional<std::string> png = EncodeRgbPng(canvas);
   if (!png) return Fail(path, several, "cannot encode the picture as PNG");
-  if (!WriteFileReplacing(output, *png)) return Fail(path, several, "cannot write " + output);
+  if (!file->Write(*png) || !file->Commit()) {
+    return Fail(path, several, "cannot write " + output + ": " + file->error());
+  }
   return true;
 }
 
@@ -114,7 +123,8 @@ int RunRender(Arguments arguments) {
   if (toFolder) {
     std::filesystem::create_directories(output, error);
     if (!std::filesystem::is_directory(output, error)) {
-      std::fprintf(stderr, "plimdisp-cli render: cannot make the folder %s\n", output.c_str());
+      std::fprintf(stderr, "plimdisp-cli render: cannot make the folder %s\n",
+                   DisplayText(output.string()).c_str());
       return kExitCannotOpen;
     }
   }

@@ -9,6 +9,9 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitCannotOpen = 1;  // the page file cannot be opened or is refused
 inline constexpr int kExitUsage = 2;
 
+// The reason given when memory runs out, wherever that happens.
+inline constexpr char kNotEnoughMemory[] = "not enough memory";
+
 using Arguments = std::span<const std::string_view>;
 
 // One `plimdisp-cli NAME ...` command. `run` gets the arguments after NAME.

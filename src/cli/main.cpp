@@ -1,10 +1,12 @@
 // plimdisp-cli: page file tools beside the viewer. Each subcommand lives in its own file and
 // has one entry in the table below.
 #include <cstdio>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "cli/StandardStreams.h"
 #include "cli/Subcommand.h"
 #include "resources/Version.h"
 
@@ -27,10 +29,7 @@ void PrintUsage(std::FILE* out) {
                "2 wrong usage.\n");
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  const std::vector<std::string_view> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+int Run(const std::vector<std::string_view>& arguments) {
   if (arguments.empty()) {
     PrintUsage(stderr);
     return kExitUsage;
@@ -50,4 +49,18 @@ int main(int argc, char** argv) {
   std::fprintf(stderr, "plimdisp-cli: unknown command '%s'\n\n", std::string(first).c_str());
   PrintUsage(stderr);
   return kExitUsage;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  GuardStandardStreams();
+  int exitCode = kExitCannotOpen;
+  try {
+    exitCode = Run(std::vector<std::string_view>(argv + (argc > 0 ? 1 : 0), argv + argc));
+  } catch (const std::bad_alloc&) {
+    // Commands refuse what they cannot allocate; this catches what a library throws.
+    std::fprintf(stderr, "plimdisp-cli: %s\n", kNotEnoughMemory);
+  }
+  return FinishStandardStreams(exitCode);
 }

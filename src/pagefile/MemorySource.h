@@ -13,6 +13,7 @@ class MemorySource : public ByteSource {
 
   std::uint64_t Remaining() const override { return bytes_.size(); }
   bool ReadExactly(void* destination, std::size_t count) override;
+  bool Skip(std::uint64_t count) override;
 
  private:
   std::span<const std::uint8_t> bytes_;

@@ -34,6 +34,16 @@ class FieldReader {
     return *this;
   }
 
+  FieldReader& Skip(std::uint64_t count) {
+    if (error_ != PageError::kNone) return *this;
+    if (count > source_.Remaining()) {
+      error_ = whenShort_;
+    } else if (!source_.Skip(count)) {
+      error_ = PageError::kReadFailed;
+    }
+    return *this;
+  }
+
   template <typename Int>
   FieldReader& Number(Int& value) {
     if (Bytes(&value, sizeof(Int)).error_ == PageError::kNone) FromLittleEndian(value);
@@ -55,12 +65,22 @@ PageFault Refuse(PageError error, std::int64_t value = 0) {
   return fault;
 }
 
-// Checks a buffer length read from the file and gives it a buffer of `length + extra` bytes.
-PageError AllocateChecked(std::int64_t length, std::size_t extra, const ByteSource& source,
-                          PageError negative, PageError overflow, ByteBuffer& buffer) {
+// Checks a buffer length read from the file against what a buffer may hold and the bytes left.
+PageError CheckLength(std::int64_t length, const ByteSource& source, PageError negative,
+                      PageError overflow) {
   if (length < 0) return negative;
   if (length > kMaxBufferBytes) return overflow;
   if (static_cast<std::uint64_t>(length) > source.Remaining()) return PageError::kEndsInLine;
+  return PageError::kNone;
+}
+
+// Checks a buffer length read from the file and gives it a buffer of `length + extra` bytes.
+PageError AllocateChecked(std::int64_t length, std::size_t extra, const ByteSource& source,
+                          PageError negative, PageError overflow, ByteBuffer& buffer) {
+  if (const PageError error = CheckLength(length, source, negative, overflow);
+      error != PageError::kNone) {
+    return error;
+  }
   if (!ByteBuffer::Allocate(static_cast<std::size_t>(length) + extra, buffer)) {
     return PageError::kOutOfMemory;
   }
@@ -70,7 +90,7 @@ PageError AllocateChecked(std::int64_t length, std::size_t extra, const ByteSour
 // Reads line record `index` into `line`; `onRawLabel` sees its label before the 0 bytes are
 // replaced. On a refusal `line` may hold part of the record.
 PageFault ReadLine(ByteSource& source, std::int16_t codeLength, std::int32_t index, PageLine& line,
-                   const RawLabelHook& onRawLabel) {
+                   const RawLabelHook& onRawLabel, ReadDepth depth) {
   FieldReader reader(source, PageError::kEndsInLine);
   if (reader.Number(line.charCount).error() != PageError::kNone) return Refuse(reader.error());
 
@@ -93,6 +113,12 @@ PageFault ReadLine(ByteSource& source, std::int16_t codeLength, std::int32_t ind
     return Refuse(PageError::kNegativeImageSize, std::min(line.width, line.height));
   }
   const std::int64_t pixelCount = std::int64_t{line.width} * line.height;
+  if (depth == ReadDepth::kTable) {
+    error = CheckLength(pixelCount, source, PageError::kNegativeImageSize,
+                        PageError::kImageSizeOverflow);
+    if (error != PageError::kNone) return Refuse(error, pixelCount);
+    return Refuse(reader.Skip(static_cast<std::uint64_t>(pixelCount)).error());
+  }
   error = AllocateChecked(pixelCount, 0, source, PageError::kNegativeImageSize,
                           PageError::kImageSizeOverflow, line.pixels);
   if (error != PageError::kNone) return Refuse(error, pixelCount);
@@ -102,7 +128,17 @@ PageFault ReadLine(ByteSource& source, std::int16_t codeLength, std::int32_t ind
 
 }  // namespace
 
-PageFault ReadPageHeader(ByteSource& source, PageHeader& header) {
+bool ByteSource::Skip(std::uint64_t count) {
+  std::uint8_t chunk[16384];
+  while (count > 0) {
+    const auto step = static_cast<std::size_t>(std::min<std::uint64_t>(count, sizeof chunk));
+    if (!ReadExactly(chunk, step)) return false;
+    count -= step;
+  }
+  return true;
+}
+
+PageFault ReadPageHeader(ByteSource& source, PageHeader& header, ReadDepth depth) {
   FieldReader reader(source, PageError::kEndsInHeader);
   if (reader.Number(header.headerSize).error() != PageError::kNone) return Refuse(reader.error());
   if (header.headerSize < kFixedHeaderBytes) {
@@ -112,19 +148,22 @@ PageFault ReadPageHeader(ByteSource& source, PageHeader& header) {
   const auto restOfHeader = static_cast<std::uint64_t>(header.headerSize) - sizeof(std::int32_t);
   if (restOfHeader > source.Remaining()) return Refuse(PageError::kEndsInHeader, header.headerSize);
   const auto noteBytes = static_cast<std::size_t>(header.headerSize - kFixedHeaderBytes);
-  if (!ByteBuffer::Allocate(noteBytes, header.headerNote)) {
+  reader.Bytes(header.headerTag8.data(), header.headerTag8.size());
+  if (depth == ReadDepth::kTable) {
+    reader.Skip(noteBytes);
+  } else if (!ByteBuffer::Allocate(noteBytes, header.headerNote)) {
     return Refuse(PageError::kOutOfMemory);
+  } else {
+    reader.Bytes(header.headerNote.data(), noteBytes);
   }
-  reader.Bytes(header.headerTag8.data(), header.headerTag8.size())
-      .Bytes(header.headerNote.data(), noteBytes)
-      .Bytes(header.headerTag20.data(), header.headerTag20.size())
+  reader.Bytes(header.headerTag20.data(), header.headerTag20.size())
       .Number(header.codeLength)
       .Number(header.headerWord);
   return Refuse(reader.error());
 }
 
 PageFault ReadPageBody(ByteSource& source, std::int16_t codeLength, PageBody& body,
-                       const RawLabelHook& onRawLabel) {
+                       const RawLabelHook& onRawLabel, ReadDepth depth) {
   for (PageLine& line : body.lines) line = PageLine{};
   body.lineCount = 0;
 
@@ -145,7 +184,7 @@ PageFault ReadPageBody(ByteSource& source, std::int16_t codeLength, PageBody& bo
   // lineCount grows only with complete lines, so it always counts the entries that own buffers.
   for (std::int32_t index = 0; index < declaredLines; ++index) {
     PageLine& line = body.lines[static_cast<std::size_t>(index)];
-    PageFault fault = ReadLine(source, codeLength, index, line, onRawLabel);
+    PageFault fault = ReadLine(source, codeLength, index, line, onRawLabel, depth);
     if (fault) {
       line = PageLine{};
       fault.line = index;

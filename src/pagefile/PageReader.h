@@ -16,7 +16,15 @@ class ByteSource {
   virtual std::uint64_t Remaining() const = 0;
   // Reads exactly `count` bytes (count <= Remaining()) into `destination`; false on an I/O error.
   virtual bool ReadExactly(void* destination, std::size_t count) = 0;
+  // Moves past `count` bytes (count <= Remaining()) without keeping them; false on an I/O
+  // error. This one reads them in chunks; sources that can seek do better.
+  virtual bool Skip(std::uint64_t count);
 };
+
+// How much of a page a read keeps. A table read makes every check of a whole read, in the same
+// order and with the same refusals, but moves past the header note and the pixel blocks instead
+// of reading them: they stay empty, and nothing is allocated for them.
+enum class ReadDepth { kWhole, kTable };
 
 // Why a page was refused.
 enum class PageError {
@@ -47,7 +55,8 @@ struct PageFault {
 std::string DescribePageFault(const PageFault& fault);
 
 // Reads the header fields in file order into `header`.
-PageFault ReadPageHeader(ByteSource& source, PageHeader& header);
+PageFault ReadPageHeader(ByteSource& source, PageHeader& header,
+                         ReadDepth depth = ReadDepth::kWhole);
 
 // Told of each label exactly as the file stores it, before its 0 bytes become spaces, with the
 // 0-based index of its line. Lets a page checker see what the page model no longer shows.
@@ -57,4 +66,4 @@ using RawLabelHook = std::function<void(std::int32_t line, std::span<const std::
 // On a refusal `body` still satisfies the PageBody invariant and owns only what it read.
 // `onRawLabel`, when set, is called for every label read; it does not change what is loaded.
 PageFault ReadPageBody(ByteSource& source, std::int16_t codeLength, PageBody& body,
-                       const RawLabelHook& onRawLabel = {});
+                       const RawLabelHook& onRawLabel = {}, ReadDepth depth = ReadDepth::kWhole);

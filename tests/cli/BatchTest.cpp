@@ -63,7 +63,8 @@ TEST(CliBatch, FoldersGiveTheirPageFilesSortedAndBadFilesDoNotStopTheRest) {
 
   const ProgramResult result = Cli({"info", "--json", missing, folder.string()});
   EXPECT_EQ(result.exitCode, 1);
-  EXPECT_EQ(result.err, missing + ": Cannot open the PLIM file\n" + (folder / "b2.plim").string() +
+  EXPECT_EQ(result.err, missing + ": Cannot open the PLIM file: No such file or directory\n" +
+                            (folder / "b2.plim").string() +
                             ": Cannot open the PLIM file: The file ends inside the header.\n");
   std::vector<std::string> widths;
   for (auto at = result.out.find("\"pageWidth\":"); at != std::string::npos;

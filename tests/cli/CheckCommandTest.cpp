@@ -106,7 +106,8 @@ TEST(CliCheck, RefusalsGiveTheLoadersReasonAndExitOne) {
                             ":2: Cannot open the PLIM file: The file ends inside line 2 of 2.\n"),
             std::string::npos)
       << result.out;
-  EXPECT_NE(result.out.find(missing + ": Cannot open the PLIM file\n"), std::string::npos);
+  EXPECT_NE(result.out.find(missing + ": Cannot open the PLIM file: No such file or directory\n"),
+            std::string::npos);
   EXPECT_NE(result.out.find(tooManyPath +
                             ": Cannot open the PLIM file: It has 101 lines; at most 100 are "
                             "supported.\n"),
@@ -128,12 +129,14 @@ TEST(CliCheck, JsonReport) {
   const std::string missing = dir.File("missing.plim");
   const ProgramResult result = Cli({"check", "--json", path, missing});
   EXPECT_EQ(result.exitCode, 1);
-  EXPECT_EQ(result.out, "{\"pages\":[{\"file\":\"" + path +
-                            "\",\"refused\":false,\"findings\":[{\"line\":1,\"kind\":\"empty-"
-                            "label\",\"message\":\"the label is empty\"}]},{\"file\":\"" +
-                            missing +
-                            "\",\"refused\":true,\"findings\":[{\"line\":null,\"kind\":\"cannot-"
-                            "open\",\"message\":\"Cannot open the PLIM file\"}]}]}\n");
+  EXPECT_EQ(
+      result.out,
+      "{\"pages\":[{\"file\":\"" + path +
+          "\",\"refused\":false,\"findings\":[{\"line\":1,\"kind\":\"empty-"
+          "label\",\"message\":\"the label is empty\"}]},{\"file\":\"" +
+          missing +
+          "\",\"refused\":true,\"findings\":[{\"line\":null,\"kind\":\"cannot-"
+          "open\",\"message\":\"Cannot open the PLIM file: No such file or directory\"}]}]}\n");
 }
 
 TEST(CliCheck, CodePageOption) {

@@ -107,7 +107,10 @@ TEST(CliInfo, ExitCodesAndMessages) {
     std::string err;  // exact, or "*" for any non-empty text
     std::string outStart;
   } cases[] = {
-      {{"info", dir.File("missing.plim")}, 1, "Cannot open the PLIM file\n", ""},
+      {{"info", dir.File("missing.plim")},
+       1,
+       "Cannot open the PLIM file\n\nNo such file or directory\n",
+       ""},
       // A folder stands for the page files in it, even when its name ends in .plim.
       {{"info", dir.File("folder.plim")},
        1,

@@ -4,11 +4,11 @@
 
 #include "pagefile/MemorySource.h"
 
-LoadedPage LoadFromBytes(const std::string& bytes) {
+LoadedPage LoadFromBytes(const std::string& bytes, ReadDepth depth) {
   MemorySource source(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
   LoadedPage page;
-  page.fault = ReadPageHeader(source, page.header);
-  if (!page.fault) page.fault = ReadPageBody(source, page.header.codeLength, *page.body);
+  page.fault = ReadPageHeader(source, page.header, depth);
+  if (!page.fault) page.fault = ReadPageBody(source, page.header.codeLength, *page.body, {}, depth);
   return page;
 }
 

@@ -12,7 +12,7 @@ struct LoadedPage {
   PageFault fault;
 };
 
-LoadedPage LoadFromBytes(const std::string& bytes);
+LoadedPage LoadFromBytes(const std::string& bytes, ReadDepth depth = ReadDepth::kWhole);
 
 // The label of `line` as stored, terminating 0 included.
 std::string StoredLabel(const PageLine& line);

@@ -114,15 +114,20 @@ std::vector<RefusalCase> RefusalCases() {
 
 class PageRefusal : public testing::TestWithParam<RefusalCase> {};
 
+// A table read refuses exactly as a whole read does.
 TEST_P(PageRefusal, IsRefusedWithItsReasonAndKeepsOnlyCompleteLines) {
   const RefusalCase& c = GetParam();
-  const LoadedPage page = LoadFromBytes(c.bytes);
-  ASSERT_EQ(page.fault.error, c.error);
-  EXPECT_EQ(DescribePageFault(page.fault), c.message);
-  EXPECT_EQ(page.body->lineCount, c.completeLines);
-  for (std::size_t i = 0; i < kMaxLines; ++i) {
-    const bool owned = static_cast<std::int32_t>(i) < c.completeLines;
-    EXPECT_EQ(page.body->lines[i].label.data() != nullptr, owned) << "entry " << i;
+  for (const ReadDepth depth : {ReadDepth::kWhole, ReadDepth::kTable}) {
+    SCOPED_TRACE(depth == ReadDepth::kWhole ? "whole read" : "table read");
+    const LoadedPage page = LoadFromBytes(c.bytes, depth);
+    ASSERT_EQ(page.fault.error, c.error);
+    EXPECT_EQ(DescribePageFault(page.fault), c.message);
+    EXPECT_EQ(page.body->lineCount, c.completeLines);
+    for (std::size_t i = 0; i < kMaxLines; ++i) {
+      const bool owned = static_cast<std::int32_t>(i) < c.completeLines;
+      EXPECT_EQ(page.body->lines[i].label.data() != nullptr, owned) << "entry " << i;
+      if (depth == ReadDepth::kTable) EXPECT_TRUE(page.body->lines[i].pixels.empty());
+    }
   }
 }
 
@@ -146,9 +151,13 @@ TEST(PageRefusal, EveryPrefixIsRefusedAtItsRecord) {
                     secondLineEnd = firstLineEnd + 20;
   ASSERT_EQ(bytes.size(), secondLineEnd + 20 + 2 + 1);
 
-  for (std::size_t length = 0; length <= bytes.size(); ++length) {
-    SCOPED_TRACE("prefix of " + std::to_string(length) + " bytes");
-    const LoadedPage page = LoadFromBytes(bytes.substr(0, length));
+  for (std::size_t cut = 0; cut <= 2 * bytes.size() + 1; ++cut) {
+    // Every prefix twice: read whole, then as a table only.
+    const std::size_t length = cut % (bytes.size() + 1);
+    const ReadDepth depth = cut <= bytes.size() ? ReadDepth::kWhole : ReadDepth::kTable;
+    SCOPED_TRACE("prefix of " + std::to_string(length) + " bytes, table " +
+                 std::to_string(depth == ReadDepth::kTable));
+    const LoadedPage page = LoadFromBytes(bytes.substr(0, length), depth);
     if (length == bytes.size()) {
       EXPECT_FALSE(page.fault);
       EXPECT_EQ(page.body->lineCount, 3);

@@ -1,0 +1,14 @@
+#pragma once
+
+// Standard streams of the tool: every failure to write to them makes the run fail.
+
+// Puts /dev/null, opened the wrong way round, on any of descriptors 0-2 that is closed, so no
+// output file takes its number and every use of it fails as on a closed stream (EBADF).
+void GuardStandardStreams();
+
+// Records the errno of a failed write or flush of stdout; the first reason is kept.
+void NoteStandardOutputError();
+
+// Flushes and closes stdout and flushes stderr. Returns `exitCode`, or 1 (when `exitCode` is 0)
+// after reporting "plimdisp-cli: write error: <reason>" when any output was lost.
+int FinishStandardStreams(int exitCode);

@@ -1,0 +1,269 @@
+// plimdisp-cli output safety: inputs are never written over, devices are written to and never
+// replaced, temporaries never outlive a failure or a fatal signal, lost output fails the run,
+// and names reach JSON and the terminal safely.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "cli/CliTestSupport.h"
+#include "pagewriter/PageWriter.h"
+#include "support/TempDir.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+PageDraft SmallPage() {
+  PageDraft page;
+  page.pageWidth = 40;
+  page.pageHeight = 20;
+  page.lines = {MakeLine("ab", 2, 3, 4, 5, 0x20), MakeLine("cd", 10, 3, 4, 5, 0x80)};
+  return page;
+}
+
+// Starts plimdisp-cli with stdout on `stdoutPath` (closed when empty) and stderr on
+// `errPath`; returns its process id.
+pid_t Start(const std::vector<std::string>& arguments, const std::string& stdoutPath,
+            const std::string& errPath) {
+  const std::string program = BuiltProgram("plimdisp-cli");
+  std::vector<char*> argv{const_cast<char*>(program.c_str())};
+  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (stdoutPath.empty()) {
+    posix_spawn_file_actions_addclose(&actions, STDOUT_FILENO);
+  } else {
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, stdoutPath.c_str(), O_WRONLY, 0);
+  }
+  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(),
+                                   O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  pid_t pid = -1;
+  EXPECT_EQ(posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ), 0);
+  posix_spawn_file_actions_destroy(&actions);
+  return pid;
+}
+
+int Wait(pid_t pid) {
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  return status;
+}
+
+// Names in `folder` that were not there before: what a run left behind.
+std::vector<std::string> Entries(const fs::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST(CliOutputSafety, AnInputIsNeverAnOutput) {
+  TempDir dir;
+  fs::create_directory(dir.path() / "sub");
+  const std::string page = dir.File("page01.plim");
+  ASSERT_TRUE(WritePageFile(page, SmallPage()));
+  const std::string original = ReadWholeFile(page);
+  fs::create_symlink(page, dir.path() / "link.png");
+  fs::create_hard_link(page, dir.path() / "hard.png");
+  const fs::path cwd = fs::current_path();
+  fs::current_path(dir.path() / "sub");
+  const std::vector<std::string> outputs = {page, "../page01.plim", "./../sub/../page01.plim",
+                                            dir.File("link.png"), dir.File("hard.png")};
+  for (const std::string& output : outputs) {
+    SCOPED_TRACE(output);
+    const ProgramResult result = Cli({"render", page, "-o", output});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.err.find("it is one of the input files"), std::string::npos) << result.err;
+    EXPECT_EQ(ReadWholeFile(page), original);
+  }
+  fs::current_path(cwd);
+  EXPECT_TRUE(fs::is_symlink(dir.path() / "link.png"));
+
+  // A page named like an export's JSON, exported into its own folder.
+  const std::string json = dir.File("page01.json");
+  fs::copy_file(page, json);
+  const ProgramResult exported = Cli({"export", "--force", json, "-o", dir.path().string()});
+  EXPECT_EQ(exported.exitCode, 1);
+  EXPECT_EQ(ReadWholeFile(json), original);
+  EXPECT_FALSE(fs::exists(dir.path() / "page01_001.png"));  // none of the page's files
+}
+
+TEST(CliOutputSafety, DevicesAndStandardOutputAreWrittenInPlace) {
+  TempDir dir;
+  const std::string page = dir.File("page.plim");
+  ASSERT_TRUE(WritePageFile(page, SmallPage()));
+  const struct {
+    std::string output;
+    int exitCode;
+    std::string err;
+  } cases[] = {
+      {"/dev/null", 0, ""},
+      {"/dev/full", 1, "plimdisp-cli render: cannot write /dev/full: No space left on device\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.output);
+    const ProgramResult result = Cli({"render", page, "-o", c.output});
+    EXPECT_EQ(result.exitCode, c.exitCode);
+    EXPECT_EQ(result.err.find("plimdisp-cli") == std::string::npos, c.err.empty()) << result.err;
+    EXPECT_NE(result.err.find(c.err), std::string::npos) << result.err;
+    struct stat info {};
+    ASSERT_EQ(stat(c.output.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISCHR(info.st_mode));
+  }
+  const ProgramResult toFile = Cli({"render", page, "-o", dir.File("page.png")});
+  ASSERT_EQ(toFile.exitCode, 0) << toFile.err;
+  const std::string png = ReadWholeFile(dir.File("page.png"));
+  for (const std::string stdoutName : {"-", "/dev/stdout"}) {
+    const ProgramResult result = Cli({"render", page, "-o", stdoutName});
+    EXPECT_EQ(result.exitCode, 0) << stdoutName;
+    EXPECT_EQ(result.out, png) << stdoutName;
+  }
+  EXPECT_EQ(Entries(dir.path()), (std::vector<std::string>{"page.plim", "page.png"}));
+}
+
+TEST(CliOutputSafety, LostStandardOutputFailsTheRun) {
+  TempDir dir;
+  const std::string page = dir.File("page.plim");
+  ASSERT_TRUE(WritePageFile(page, SmallPage()));
+  const std::string err = dir.File("err");
+  const struct {
+    std::vector<std::string> arguments;
+    std::string stdoutPath;
+    std::string reason;
+  } cases[] = {
+      {{"info", "--json", page}, "/dev/full", "No space left on device"},
+      {{"check", "--json", dir.path().string()}, "/dev/full", "No space left on device"},
+      {{"info", page}, "", "Bad file descriptor"},
+      {{"render", page, "-o", "-"}, "", "Bad file descriptor"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.arguments.front() + " > " + c.stdoutPath);
+    const int status = Wait(Start(c.arguments, c.stdoutPath, err));
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_NE(ReadWholeFile(err).find("write error: " + c.reason), std::string::npos)
+        << ReadWholeFile(err);
+  }
+  // Nothing written to a closed stdout is no loss.
+  EXPECT_EQ(WEXITSTATUS(Wait(Start({"render", page, "-o", dir.File("p.png")}, "", err))), 0);
+}
+
+TEST(CliOutputSafety, FailedPagesAndSignalsLeaveNoTemporaries) {
+  TempDir dir;
+  const std::string page = dir.File("big.plim");
+  PageDraft big = SmallPage();
+  big.pageWidth = 3000;
+  big.pageHeight = 3000;
+  big.lines.push_back(MakeLine("x", 0, 0, 3000, 3000, 0x10));
+  ASSERT_TRUE(WritePageFile(page, big));
+  const fs::path out = dir.path() / "out";
+  fs::create_directory(out);
+  // A folder where the second line's label file goes fails the page after its first files.
+  fs::create_directory(out / "big_002.gt.txt");
+  const ProgramResult failed = Cli({"export", "--force", page, "-o", out.string()});
+  EXPECT_EQ(failed.exitCode, 1);
+  EXPECT_EQ(Entries(out), std::vector<std::string>{"big_002.gt.txt"});
+
+  const std::string err = dir.File("err");
+  for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
+    SCOPED_TRACE(signalNumber);
+    const pid_t pid = Start({"render", page, "-o", (out / "big.png").string()}, "/dev/null", err);
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    kill(pid, signalNumber);
+    const int status = Wait(pid);
+    // A fast machine may have finished; then the picture is there, whole.
+    if (WIFSIGNALED(status)) EXPECT_EQ(WTERMSIG(status), signalNumber);
+    for (const std::string& name : Entries(out)) EXPECT_NE(name[0], '.') << name;
+    fs::remove(out / "big.png");
+  }
+}
+
+TEST(CliOutputSafety, ExportsOfOneTitleNeverMix) {
+  TempDir dir;
+  fs::create_directory(dir.path() / "a");
+  fs::create_directory(dir.path() / "b");
+  PageDraft other = SmallPage();
+  other.lines[0].pixels = std::string(20, '\x7F');
+  const std::string one = (dir.path() / "a" / "same.plim").string();
+  const std::string two = (dir.path() / "b" / "same.plim").string();
+  ASSERT_TRUE(WritePageFile(one, SmallPage()));
+  ASSERT_TRUE(WritePageFile(two, other));
+  const fs::path out = dir.path() / "out";
+  fs::create_directory(out);
+  const std::string errOne = dir.File("err1"), errTwo = dir.File("err2");
+  for (int round = 0; round < 5; ++round) {
+    for (const auto& entry : fs::directory_iterator(out)) fs::remove(entry.path());
+    const pid_t first = Start({"export", one, "-o", out.string()}, "/dev/null", errOne);
+    const pid_t second = Start({"export", two, "-o", out.string()}, "/dev/null", errTwo);
+    const int exitOne = WEXITSTATUS(Wait(first)), exitTwo = WEXITSTATUS(Wait(second));
+    // Exactly one wins, and all the files are the winner's.
+    EXPECT_EQ(exitOne + exitTwo, 1);
+    const std::string winner = exitOne == 0 ? one : two;
+    EXPECT_EQ(ReadWholeFile(out / "same.json"), Cli({"info", "--json", winner}).out);
+    ASSERT_EQ(Cli({"export", "--force", winner, "-o", dir.File("check")}).exitCode, 0);
+    for (const std::string& name : Entries(dir.path() / "check")) {
+      EXPECT_EQ(ReadWholeFile(out / name), ReadWholeFile(dir.path() / "check" / name)) << name;
+    }
+  }
+}
+
+TEST(CliOutputSafety, NamesReachJsonAndTerminalEscaped) {
+  TempDir dir;
+  const std::string page = dir.File("caf\xE9\x1b[2J.plim");
+  ASSERT_TRUE(WritePageFile(page, SmallPage()));
+  const std::string escapedJson = "caf\\\\xE9\\u001b[2J.plim";
+  const std::string escapedText = "caf\\xE9\\x1B[2J.plim";
+  const ProgramResult info = Cli({"info", "--json", page, page});
+  EXPECT_NE(info.out.find(escapedJson), std::string::npos) << info.out;
+  const ProgramResult check = Cli({"check", "--json", page});
+  EXPECT_NE(check.out.find(escapedJson), std::string::npos) << check.out;
+  const ProgramResult text = Cli({"info", page, page});
+  EXPECT_NE(text.out.find(escapedText), std::string::npos) << text.out;
+  for (const std::string& out : {info.out, check.out, text.out}) {
+    EXPECT_EQ(out.find('\x1b'), std::string::npos);
+    EXPECT_EQ(out.find('\xE9'), std::string::npos);
+  }
+
+  const ProgramResult emptyCodePage = Cli({"info", page, "--codepage="});
+  EXPECT_EQ(emptyCodePage.exitCode, 2);
+  EXPECT_NE(emptyCodePage.err.find("--codepage needs a value"), std::string::npos);
+}
+
+TEST(CliOutputSafety, SystemReasonsAreNamed) {
+  TempDir dir;
+  const std::string locked = dir.File("locked");
+  fs::create_directory(locked);
+  const std::string page = (fs::path(locked) / "page.plim").string();
+  ASSERT_TRUE(WritePageFile(page, SmallPage()));
+  chmod(page.c_str(), 0);
+  chmod(locked.c_str(), 0);
+  if (geteuid() == 0) {
+    chmod(locked.c_str(), 0700);
+    GTEST_SKIP() << "permissions do not bind root";
+  }
+  const ProgramResult file = Cli({"info", (fs::path(locked) / "page.plim").string()});
+  EXPECT_EQ(file.err, "Cannot open the PLIM file\n\nPermission denied\n");
+  const ProgramResult folder = Cli({"check", locked});
+  EXPECT_EQ(folder.exitCode, 1);
+  EXPECT_EQ(folder.err, locked + ": cannot read this folder: Permission denied\n");
+  chmod(locked.c_str(), 0700);
+}
+
+}  // namespace
