@@ -32,6 +32,8 @@ std::vector<Figure> Figures() {
   figures.push_back({"3. '+' key to a finished repaint (ms)", kZoomKey, "", Goal::kAtMost, 16});
   figures.push_back({"4. scroll one line step / full repaint", kScrollStep, kScrollFullRepaint});
   figures.push_back({"5. plimdisp-cli render of W2 at zoom 1.0 (ms)", kRenderSample, ""});
+  figures.push_back(
+      {"7. plimdisp-cli info of W1, end to end (ms)", kInfoLarge, "", Goal::kAtMost, 150});
   return figures;
 }
 

@@ -29,6 +29,7 @@ inline constexpr char kZoomKey[] = "zoom_key/plus_to_finished_repaint";
 inline constexpr char kScrollStep[] = "scroll/line_step";
 inline constexpr char kScrollFullRepaint[] = "scroll/full_repaint";
 inline constexpr char kRenderSample[] = "render/cli_sample_page";
+inline constexpr char kInfoLarge[] = "info/cli_large_page";
 
 void RegisterLoadBenchmarks();
 void RegisterPassBenchmarks();

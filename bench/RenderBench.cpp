@@ -1,4 +1,5 @@
-// plimdisp-cli render of the sample page at zoom 1.0, end to end, as a separate process.
+// plimdisp-cli, end to end, as a separate process: render of the sample page at zoom 1.0, and
+// info of the large page, which reads its record table and seeks over the pixels.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <spawn.h>
@@ -45,9 +46,22 @@ void RenderSamplePage(benchmark::State& state) {
   state.counters["png_bytes"] = static_cast<double>(std::filesystem::file_size(output, ignored));
 }
 
+void InfoLargePage(benchmark::State& state) {
+  const std::vector<std::string> command{Files().cli, "info", Files().largePage};
+  for (auto _ : state) {
+    if (!RunQuietly(command)) {
+      state.SkipWithError("plimdisp-cli info failed");
+      break;
+    }
+  }
+}
+
 }  // namespace
 
 void RegisterRenderBenchmarks() {
+  benchmark::RegisterBenchmark(kInfoLarge, InfoLargePage)
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime();
   benchmark::RegisterBenchmark(kRenderSample, RenderSamplePage)
       ->Unit(benchmark::kMillisecond)
       ->UseRealTime();

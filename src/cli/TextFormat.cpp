@@ -73,11 +73,11 @@ void ForEachChar(std::string_view text, OnChar onChar, OnStray onStray) {
 }  // namespace
 
 std::string HexBytes(const std::uint8_t* bytes, std::size_t size) {
-  std::string hex;
-  hex.reserve(size * 2);
+  std::string hex(size * 2, '\0');
+  char* out = hex.data();
   for (std::size_t i = 0; i < size; ++i) {
-    hex += kHexDigits[bytes[i] >> 4];
-    hex += kHexDigits[bytes[i] & 0x0F];
+    *out++ = kHexDigits[bytes[i] >> 4];
+    *out++ = kHexDigits[bytes[i] & 0x0F];
   }
   return hex;
 }
