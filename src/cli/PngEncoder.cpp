@@ -3,7 +3,6 @@
 #include <QBuffer>
 #include <QByteArray>
 #include <QImageWriter>
-#include <cstring>
 
 std::optional<std::string> EncodePng(const QImage& image) {
   QByteArray bytes;
@@ -17,11 +16,7 @@ std::optional<std::string> EncodePng(const QImage& image) {
 std::optional<std::string> EncodeGreyPng(const std::uint8_t* pixels, std::int32_t width,
                                          std::int32_t height) {
   if (width <= 0 || height <= 0) return std::nullopt;
-  QImage image(width, height, QImage::Format_Grayscale8);
-  if (image.isNull()) return std::nullopt;  // beyond what an image can hold
-  const auto rowBytes = static_cast<std::size_t>(width);
-  for (std::int32_t row = 0; row < height; ++row) {
-    std::memcpy(image.scanLine(row), pixels + static_cast<std::size_t>(row) * rowBytes, rowBytes);
-  }
-  return EncodePng(image);
+  // Read in place rather than copied, so a line image is never held twice.
+  const QImage image(pixels, width, height, width, QImage::Format_Grayscale8);
+  return EncodePng(image);  // a null image (beyond what an image can hold) gives nothing
 }
