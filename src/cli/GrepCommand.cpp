@@ -66,12 +66,12 @@ std::string MatchText(const std::string& path, std::int32_t line, const std::str
     return "{\"file\":" + JsonQuoted(path) + ",\"line\":" + std::to_string(line) +
            ",\"label\":" + JsonQuoted(label) + "}\n";
   }
-  return path + ":" + std::to_string(line) + ": " + label + "\n";
+  return DisplayText(path) + ":" + std::to_string(line) + ": " + DisplayText(label) + "\n";
 }
 
 std::string CountText(const std::string& path, std::size_t count, bool json) {
   if (json) return "{\"file\":" + JsonQuoted(path) + ",\"count\":" + std::to_string(count) + "}\n";
-  return path + ":" + std::to_string(count) + "\n";
+  return DisplayText(path) + ":" + std::to_string(count) + "\n";
 }
 
 int RunGrep(Arguments arguments) {
@@ -97,7 +97,7 @@ int RunGrep(Arguments arguments) {
 
   std::atomic<bool> matched = false;
   const int exitCode = ForEachPage(parsed.inputs, [&](const std::string& path, bool several) {
-    const std::optional<CliPage> page = LoadPageOrReport(path, several);
+    const std::optional<CliPage> page = LoadPageOrReport(path, several, ReadDepth::kTable);
     if (!page) return false;
     std::size_t count = 0;
     std::string out;

@@ -148,5 +148,5 @@ int RunRender(Arguments arguments) {
 const Subcommand kRenderCommand{
     "render", "render FILE -o OUT.png | FILE... -o DIR [--keys KEYS] [--codepage NAME]",
     "Draw pages as the viewer does, after the zoom keys in KEYS ('+', '-'), into RGB PNGs: "
-    "OUT for one file, OUT/<title>.png for several or a folder.",
+    "OUT for one file (- for standard output), OUT/<title>.png for several or a folder.",
     RunRender};

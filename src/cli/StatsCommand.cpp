@@ -21,7 +21,7 @@ int RunStats(Arguments arguments) {
   const auto stats = std::make_unique<CorpusStats>();
   std::mutex statsMutex;
   const int exitCode = ForEachPage(parsed.inputs, [&](const std::string& path, bool several) {
-    const std::optional<CliPage> page = LoadPageOrReport(path, several);
+    const std::optional<CliPage> page = LoadPageOrReport(path, several, ReadDepth::kTable);
     const std::lock_guard lock(statsMutex);
     if (page) {
       stats->AddPage(*page, parsed.codePage);

@@ -25,8 +25,13 @@ void PrintUsage(std::FILE* out) {
   }
   std::fprintf(out, "\nRun 'plimdisp-cli COMMAND --help' for one command.\n");
   std::fprintf(out,
-               "Exit status: 0 done, 1 the page file cannot be opened or is refused, "
-               "2 wrong usage.\n");
+               "Exit status: 0 done, 1 a page file cannot be opened or is refused, or output\n"
+               "was lost, 2 wrong usage.\n\n"
+               "Output files appear whole or not at all, and never over an input file; an\n"
+               "existing device is written in place; -o - writes to standard output.\n"
+               "File names in JSON: a byte that is no part of a UTF-8 character becomes the\n"
+               "text \\xHH (JSON \"\\\\xHH\"). In text output such bytes and control\n"
+               "characters in names and labels are shown as \\xHH.\n");
 }
 
 int Run(const std::vector<std::string_view>& arguments) {
