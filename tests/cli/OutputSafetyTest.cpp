@@ -226,22 +226,34 @@ TEST(CliOutputSafety, ExportsOfOneTitleNeverMix) {
 
 TEST(CliOutputSafety, NamesReachJsonAndTerminalEscaped) {
   TempDir dir;
-  const std::string page = dir.File("caf\xE9\x1b[2J.plim");
-  ASSERT_TRUE(WritePageFile(page, SmallPage()));
-  const std::string escapedJson = "caf\\\\xE9\\u001b[2J.plim";
-  const std::string escapedText = "caf\\xE9\\x1B[2J.plim";
-  const ProgramResult info = Cli({"info", "--json", page, page});
-  EXPECT_NE(info.out.find(escapedJson), std::string::npos) << info.out;
-  const ProgramResult check = Cli({"check", "--json", page});
-  EXPECT_NE(check.out.find(escapedJson), std::string::npos) << check.out;
-  const ProgramResult text = Cli({"info", page, page});
-  EXPECT_NE(text.out.find(escapedText), std::string::npos) << text.out;
-  for (const std::string& out : {info.out, check.out, text.out}) {
-    EXPECT_EQ(out.find('\x1b'), std::string::npos);
-    EXPECT_EQ(out.find('\xE9'), std::string::npos);
+  // Name part, as JSON writes it, as text output shows it.
+  const struct {
+    std::string name, json, text;
+  } cases[] = {
+      {"caf\xE9\x1b[2J", "caf\\\\xE9\\u001b[2J", "caf\\xE9\\x1B[2J"},
+      {"over\xC0\xAF", "over\\\\xC0\\\\xAF", "over\\xC0\\xAF"},                  // overlong '/'
+      {"surr\xED\xA0\x80", "surr\\\\xED\\\\xA0\\\\x80", "surr\\xED\\xA0\\x80"},  // a surrogate
+      {"cut\xE2\x82", "cut\\\\xE2\\\\x82", "cut\\xE2\\x82"},                     // a cut character
+      {"c1\xC2\x9B", "c1\\u009b", "c1\\xC2\\x9B"},                               // C1 control CSI
+      {"ok\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80", "ok\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80",
+       "ok\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    const std::string page = dir.File(c.name + ".plim");
+    ASSERT_TRUE(WritePageFile(page, SmallPage()));
+    const ProgramResult info = Cli({"info", "--json", page, page});
+    EXPECT_NE(info.out.find("\"file\":\"" + dir.File(c.json + ".plim") + "\""), std::string::npos)
+        << info.out;
+    const ProgramResult check = Cli({"check", "--json", page});
+    EXPECT_NE(check.out.find(c.json + ".plim"), std::string::npos) << check.out;
+    const ProgramResult text = Cli({"info", page, page});
+    EXPECT_NE(text.out.find("file: " + dir.File(c.text + ".plim") + "\n"), std::string::npos)
+        << text.out;
+    fs::remove(page);
   }
 
-  const ProgramResult emptyCodePage = Cli({"info", page, "--codepage="});
+  const ProgramResult emptyCodePage = Cli({"info", dir.path().string(), "--codepage="});
   EXPECT_EQ(emptyCodePage.exitCode, 2);
   EXPECT_NE(emptyCodePage.err.find("--codepage needs a value"), std::string::npos);
 }
