@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr OptionSpec kCheckOptions[] = {{"--json"}};
+constexpr OptionSpec kCheckOptions[] = {{"--json"}, {"-j", true}};
 
 // "FILE:LINE: message", or "FILE: message" for the whole page.
 std::string AsText(const std::string& path, const Finding& finding) {
@@ -40,8 +40,10 @@ int RunCheck(Arguments arguments) {
   const ParsedArguments& parsed = std::get<ParsedArguments>(outcome);
   const bool json = parsed.Has("--json");
 
-  std::string pagesJson;
-  const int exitCode = ForEachPage(parsed.inputs, [&](const std::string& path, bool) {
+  // The JSON report is written as the pages come, each page's object after a comma but the
+  // first's.
+  if (json) PrintOut("{\"pages\":[");
+  const auto perPage = [&](const std::string& path, std::size_t index, bool) {
     ZeroLabelBytes zeroLabelBytes{};
     LoadFailure failure;
     const std::optional<CliPage> page = LoadPage(
@@ -54,18 +56,21 @@ int RunCheck(Arguments arguments) {
     const std::vector<Finding> findings = page ? CheckPage(*page, zeroLabelBytes, parsed.codePage)
                                                : std::vector<Finding>{LoadFailureFinding(failure)};
     if (json) {
-      pagesJson += (pagesJson.empty() ? "" : ",") + AsJson(path, !page, findings);
+      PrintOut((index > 0 ? "," : "") + AsJson(path, !page, findings));
     } else {
       for (const Finding& finding : findings) PrintOut(AsText(path, finding));
     }
     return page.has_value();
-  });
-  if (json) PrintOut("{\"pages\":[" + pagesJson + "]}\n");
+  };
+  const int exitCode = ForEachPage(ExpandPageInputs(parsed.inputs), perPage, parsed.jobs);
+  if (json) PrintOut("]}\n");
   return exitCode;
 }
 
 }  // namespace
 
 const Subcommand kCheckCommand{
-    "check", "check FILE... [--json] [--codepage NAME]",
-    "Report refused pages and questionable lines; exit 1 when a page is refused.", RunCheck};
+    "check", "check FILE... [--json] [-j N] [--codepage NAME]",
+    "Report refused pages and questionable lines; exit 1 when a page is refused. -j N checks N "
+    "pages at a time.",
+    RunCheck};

@@ -131,6 +131,6 @@ std::optional<CliPage> LoadPageOrReport(const std::string& path, bool namePath, 
   std::string report =
       namePath ? DisplayText(path) + ": " + kCannotOpenMessage : kCannotOpenMessage;
   if (!reason.empty()) report += (namePath ? ": " : "\n\n") + reason;
-  std::fprintf(stderr, "%s\n", report.c_str());
+  PrintErr(report + "\n");
   return std::nullopt;
 }

@@ -3,7 +3,10 @@
 #include "cli/TextFormat.h"
 
 #include <algorithm>
+#include <charconv>
 #include <optional>
+
+#include "cli/PageBatch.h"
 
 namespace {
 
@@ -17,6 +20,16 @@ const OptionSpec* FindOption(std::span<const OptionSpec> options, std::string_vi
 }
 
 bool KnownCodePage(std::string_view name) { return DecodeMultiByte("", name).has_value(); }
+
+// The worker count N of "-j N", or nothing when N is no whole number in 1..kMaxJobs.
+std::optional<unsigned> JobCount(std::string_view text) {
+  unsigned jobs = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), jobs);
+  if (error != std::errc() || end != text.data() + text.size() || jobs < 1 || jobs > kMaxJobs) {
+    return std::nullopt;
+  }
+  return jobs;
+}
 
 }  // namespace
 
@@ -66,6 +79,14 @@ ParseOutcome ParseArguments(const Subcommand& command, Arguments arguments,
   if (parsed.codePage.empty()) return UsageError(command, "--codepage needs a value");
   if (!KnownCodePage(parsed.codePage)) {
     return UsageError(command, "unknown code page " + DisplayText(parsed.codePage));
+  }
+  if (parsed.Has("-j")) {
+    const std::optional<unsigned> jobs = JobCount(parsed.Value("-j"));
+    if (!jobs) {
+      return UsageError(command, "-j needs a number of workers from 1 to " +
+                                     std::to_string(kMaxJobs) + ", not " + parsed.Value("-j"));
+    }
+    parsed.jobs = *jobs;
   }
   return parsed;
 }

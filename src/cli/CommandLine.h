@@ -22,6 +22,7 @@ struct ParsedArguments {
   std::vector<std::string> inputs;  // FILE and folder arguments, in the order given (never empty)
   std::string codePage{kDefaultCodePage};                   // a code page the converter knows
   std::map<std::string, std::string, std::less<>> options;  // given options; flags hold ""
+  unsigned jobs = 1;  // workers for a batch: -j N, 1 to kMaxJobs
 
   bool Has(std::string_view name) const { return options.contains(name); }
   // The value of `name`, or `fallback` when the option was not given.
@@ -34,6 +35,7 @@ using ParseOutcome = std::variant<ParsedArguments, int>;
 
 // Parses `arguments` of `command`: its own `options` (a value as "--name VALUE" or
 // "--name=VALUE"), "--codepage NAME", "--help"/"-h", and "--" after which everything is an input.
+// When `options` has "-j", its value must be a whole number from 1 to kMaxJobs.
 // At least one input is required.
 ParseOutcome ParseArguments(const Subcommand& command, Arguments arguments,
                             std::span<const OptionSpec> options = {});

@@ -24,7 +24,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr OptionSpec kExportOptions[] = {{"-o", true}, {"--format", true}, {"--force"}};
+constexpr OptionSpec kExportOptions[] = {
+    {"-o", true}, {"--format", true}, {"--force"}, {"-j", true}};
 constexpr std::string_view kLinesFormat = "lines";
 constexpr std::string_view kOldLinesFormat = "png";  // the name `lines` had first
 constexpr std::string_view kPageFormat = "page";
@@ -114,20 +115,21 @@ std::string PictureProblem(const PageBody& body) {
 
 class Exporter {
  public:
-  Exporter(fs::path folder, std::string codePage, bool force, bool pageXml)
-      : folder_(std::move(folder)),
-        codePage_(std::move(codePage)),
-        force_(force),
-        pageXml_(pageXml) {}
+  // Pages named in `titleClashes` (TitleClashes) are refused.
+  Exporter(fs::path folder, std::string codePage, bool force, bool pageXml,
+           std::map<std::string, std::string> titleClashes)
+      : folder_(std::move(folder)), codePage_(std::move(codePage)), force_(force),
+        pageXml_(pageXml), titleClashes_(std::move(titleClashes)) {}
 
-  // Writes the files of the page at `path`; false, with a report on stderr, when it fails.
-  bool Export(const std::string& path, bool several) {
+  // Writes the files of the page at `path`; false, with a report on stderr, when it fails. Safe
+  // to call for different pages at once.
+  bool Export(const std::string& path, bool several) const {
     const std::optional<CliPage> page = LoadPageOrReport(path, several);
     if (!page) return false;
     const std::string title = fs::path(path).stem().string();
-    if (const std::optional<std::string> earlier = titles_.Claim(title, path)) {
-      return Refuse(path, "not exported: its title '" + title + "' is that of " + *earlier +
-                              ", exported before");
+    if (const auto clash = titleClashes_.find(path); clash != titleClashes_.end()) {
+      return Refuse(path, "not exported: its title '" + title + "' is that of " + clash->second +
+                              ", earlier in this run");
     }
     std::vector<std::int32_t> leftOut;
     if (pageXml_) {
@@ -162,15 +164,15 @@ class Exporter {
     }
     if (!group.Commit(error)) return Refuse(path, "not exported: " + error);
     for (const std::int32_t line : leftOut) {
-      std::fprintf(stderr, "%s:%d: left out of the PAGE XML: no pixels on the page\n",
-                   DisplayText(path).c_str(), static_cast<int>(line + 1));
+      PrintErr(DisplayText(path) + ":" + std::to_string(line + 1) +
+               ": left out of the PAGE XML: no pixels on the page\n");
     }
     return true;
   }
 
  private:
   static bool Refuse(const std::string& path, const std::string& problem) {
-    std::fprintf(stderr, "%s: %s\n", DisplayText(path).c_str(), DisplayText(problem).c_str());
+    PrintErr(DisplayText(path) + ": " + DisplayText(problem) + "\n");
     return false;
   }
 
@@ -178,7 +180,7 @@ class Exporter {
   std::string codePage_;
   bool force_;
   bool pageXml_;
-  OutputTitles titles_;
+  std::map<std::string, std::string> titleClashes_;
 };
 
 int RunExport(Arguments arguments) {
@@ -198,17 +200,22 @@ int RunExport(Arguments arguments) {
                  DisplayText(folder.string()).c_str());
     return kExitCannotOpen;
   }
-  Exporter exporter(folder, parsed.codePage, parsed.Has("--force"), format == kPageFormat);
-  return ForEachPage(parsed.inputs, [&](const std::string& path, bool several) {
-    return exporter.Export(path, several);
-  });
+  const PageInputs inputs = ExpandPageInputs(parsed.inputs);
+  const Exporter exporter(folder, parsed.codePage, parsed.Has("--force"), format == kPageFormat,
+                          TitleClashes(inputs.pages));
+  return ForEachPage(
+      inputs,
+      [&](const std::string& path, std::size_t, bool several) {
+        return exporter.Export(path, several);
+      },
+      parsed.jobs);
 }
 
 }  // namespace
 
 const Subcommand kExportCommand{
-    "export", "export FILE... -o DIR [--format lines|page] [--force] [--codepage NAME]",
+    "export", "export FILE... -o DIR [--format lines|page] [--force] [-j N] [--codepage NAME]",
     "lines (the default): write each line as DIR/<title>_<NNN>.png and .gt.txt, and "
     "DIR/<title>.json; page: write DIR/<title>.png, the line images on a white page, and "
-    "DIR/<title>.xml in PAGE XML.",
+    "DIR/<title>.xml in PAGE XML. -j N exports N pages at a time.",
     RunExport};

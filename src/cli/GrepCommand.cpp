@@ -17,7 +17,7 @@
 
 namespace {
 
-constexpr OptionSpec kGrepOptions[] = {{"-c"}, {"--json"}};
+constexpr OptionSpec kGrepOptions[] = {{"-c"}, {"--json"}, {"-j", true}};
 constexpr int kExitNoMatch = 1;
 constexpr int kExitError = 2;
 
@@ -96,7 +96,7 @@ int RunGrep(Arguments arguments) {
   }
 
   std::atomic<bool> matched = false;
-  const int exitCode = ForEachPage(parsed.inputs, [&](const std::string& path, bool several) {
+  const auto perPage = [&](const std::string& path, std::size_t, bool several) {
     const std::optional<CliPage> page = LoadPageOrReport(path, several, ReadDepth::kTable);
     if (!page) return false;
     std::size_t count = 0;
@@ -112,7 +112,8 @@ int RunGrep(Arguments arguments) {
     if (count > 0) matched = true;
     PrintOut(out);
     return true;
-  });
+  };
+  const int exitCode = ForEachPage(ExpandPageInputs(parsed.inputs), perPage, parsed.jobs);
   if (exitCode != kExitOk) return kExitError;
   return matched ? kExitOk : kExitNoMatch;
 }
@@ -120,8 +121,8 @@ int RunGrep(Arguments arguments) {
 }  // namespace
 
 const Subcommand kGrepCommand{
-    "grep", "grep PATTERN PATH... [-c] [--json] [--codepage NAME]",
+    "grep", "grep PATTERN PATH... [-c] [--json] [-j N] [--codepage NAME]",
     "Print FILE:LINE: LABEL for every line whose label matches PATTERN, a POSIX extended "
     "regular expression (as grep -E) over characters; -c counts matches per file. Exit 0 when "
-    "something matched, 1 when nothing did, 2 on errors.",
+    "something matched, 1 when nothing did, 2 on errors. -j N reads N pages at a time.",
     RunGrep};

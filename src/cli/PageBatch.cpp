@@ -4,9 +4,12 @@
 
 #include <algorithm>
 #include <cctype>
+#include <condition_variable>
 #include <filesystem>
+#include <mutex>
 #include <new>
 #include <system_error>
+#include <thread>
 
 #include "cli/OutputFile.h"
 #include "cli/StandardStreams.h"
@@ -80,9 +83,76 @@ void ProgressLine::Clear() {
   shown_ = false;
 }
 
-int ForEachPage(const std::vector<std::string>& arguments,
-                const std::function<bool(const std::string& path, bool several)>& perPage) {
-  const PageInputs inputs = ExpandPageInputs(arguments);
+std::map<std::string, std::string> TitleClashes(const std::vector<std::string>& pages) {
+  OutputTitles titles;
+  std::map<std::string, std::string> clashes;
+  for (const std::string& page : pages) {
+    if (std::optional<std::string> earlier = titles.Claim(fs::path(page).stem().string(), page)) {
+      clashes.emplace(page, std::move(*earlier));
+    }
+  }
+  return clashes;
+}
+
+namespace {
+
+// One page's captured output and result, waiting for the pages before it to be written.
+struct DonePage {
+  CapturedOutput output;
+  bool succeeded = false;
+};
+
+// Pages handed to workers in order and their results handed back in order.
+class PageQueue {
+ public:
+  PageQueue(std::size_t total, std::size_t ahead) : total_(total), ahead_(ahead) {}
+
+  // The next page to work on, or nothing when every page is taken. Waits while `ahead_` pages
+  // are done or under way beyond the next one to write.
+  std::optional<std::size_t> Take() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return next_ >= total_ || next_ < written_ + ahead_; });
+    if (next_ >= total_) return std::nullopt;
+    return next_++;
+  }
+  void Finish(std::size_t index, DonePage page) {
+    const std::lock_guard lock(mutex_);
+    done_.emplace(index, std::move(page));
+    changed_.notify_all();
+  }
+  // Waits for the result of the next page to write, in order.
+  DonePage NextToWrite() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return done_.contains(written_); });
+    DonePage page = std::move(done_.extract(written_).mapped());
+    ++written_;
+    changed_.notify_all();
+    return page;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  const std::size_t total_;
+  const std::size_t ahead_;
+  std::size_t next_ = 0;
+  std::size_t written_ = 0;
+  std::map<std::size_t, DonePage> done_;
+};
+
+// Runs `task` on one page; running out of memory fails the page alone.
+bool RunTask(const PageTask& task, const std::string& path, std::size_t index, bool several) {
+  try {
+    return task(path, index, several);
+  } catch (const std::bad_alloc&) {
+    PrintErr(DisplayText(path) + ": " + kNotEnoughMemory + "\n");
+    return false;
+  }
+}
+
+}  // namespace
+
+int ForEachPage(const PageInputs& inputs, const PageTask& task, unsigned jobs) {
   for (const std::string& page : inputs.pages) NoteRunInput(page);
   bool allDone = inputs.emptyFolders.empty() && inputs.unreadableFolders.empty();
   for (const auto& [folder, reason] : inputs.unreadableFolders) {
@@ -95,17 +165,47 @@ int ForEachPage(const std::vector<std::string>& arguments,
   const std::size_t total = inputs.pages.size();
   const bool several = total > 1;
   ProgressLine progress(stderr, several && isatty(fileno(stderr)) != 0);
-  for (std::size_t i = 0; i < total; ++i) {
-    progress.Clear();
-    bool done = false;
-    try {
-      done = perPage(inputs.pages[i], several);
-    } catch (const std::bad_alloc&) {
-      std::fprintf(stderr, "%s: %s\n", DisplayText(inputs.pages[i]).c_str(), kNotEnoughMemory);
-    }
-    if (!done) allDone = false;
+  const auto finishPage = [&](std::size_t i, bool succeeded) {
+    if (!succeeded) allDone = false;
     if (std::fflush(stdout) != 0) NoteStandardOutputError();
     if (i + 1 < total) progress.Show(i + 1, total, inputs.pages[i + 1]);
+  };
+  const unsigned workers = static_cast<unsigned>(std::min<std::size_t>(jobs, total));
+  if (workers <= 1) {
+    for (std::size_t i = 0; i < total; ++i) {
+      progress.Clear();
+      finishPage(i, RunTask(task, inputs.pages[i], i, several));
+    }
+    return allDone ? kExitOk : kExitCannotOpen;
+  }
+
+  PageQueue queue(total, 2 * std::size_t{workers});
+  std::vector<std::jthread> threads;
+  for (unsigned w = 0; w < workers; ++w) {
+    threads.emplace_back([&] {
+      while (const std::optional<std::size_t> index = queue.Take()) {
+        DonePage page;
+        {
+          const OutputCapture capture(page.output);
+          page.succeeded = RunTask(task, inputs.pages[*index], *index, several);
+        }
+        queue.Finish(*index, std::move(page));
+      }
+    });
+  }
+  for (std::size_t i = 0; i < total; ++i) {
+    const DonePage page = queue.NextToWrite();
+    progress.Clear();
+    WriteCaptured(page.output);
+    finishPage(i, page.succeeded);
   }
   return allDone ? kExitOk : kExitCannotOpen;
+}
+
+int ForEachPage(const std::vector<std::string>& arguments,
+                const std::function<bool(const std::string& path, bool several)>& perPage) {
+  return ForEachPage(
+      ExpandPageInputs(arguments),
+      [&](const std::string& path, std::size_t, bool several) { return perPage(path, several); },
+      1);
 }

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <string_view>
 #include <vector>
 
 // The page files that FILE and folder arguments name. A folder stands for the regular files
@@ -49,6 +50,25 @@ class ProgressLine {
   bool enabled_;
   bool shown_ = false;
 };
+
+// For each page of `pages` whose title (file name without extension) an earlier page of
+// `pages` has, that earlier page. Output files are named by title, so such a page is refused.
+std::map<std::string, std::string> TitleClashes(const std::vector<std::string>& pages);
+
+// Most workers a batch takes (-j).
+inline constexpr unsigned kMaxJobs = 64;
+
+// The work for one page of a batch: its path, its 0-based place among `inputs.pages`, and
+// whether it is one of several (then its reports should name the file). Returns false when the
+// page failed. It prints through PrintOut and PrintErr only.
+using PageTask = std::function<bool(const std::string& path, std::size_t index, bool several)>;
+
+// Runs `task` on every page of `inputs` and carries on after pages that fail, as the overload
+// below does, on `jobs` worker threads (1: on the calling thread). With several workers each
+// page's output is held until the pages before it are written, so the output is the same as
+// with one; the task must then guard whatever it shares with other pages. Pages are taken in
+// order and at most 2 x jobs of them are done or under way ahead of the output.
+int ForEachPage(const PageInputs& inputs, const PageTask& task, unsigned jobs);
 
 // Runs `perPage` on every page that `arguments` name, in order, and carries on after pages
 // that fail. A progress line shows on stderr when it is a terminal and there is more than one

@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr OptionSpec kStatsOptions[] = {{"--json"}};
+constexpr OptionSpec kStatsOptions[] = {{"--json"}, {"-j", true}};
 
 int RunStats(Arguments arguments) {
   ParseOutcome outcome = ParseArguments(kStatsCommand, arguments, kStatsOptions);
@@ -20,7 +20,7 @@ int RunStats(Arguments arguments) {
 
   const auto stats = std::make_unique<CorpusStats>();
   std::mutex statsMutex;
-  const int exitCode = ForEachPage(parsed.inputs, [&](const std::string& path, bool several) {
+  const auto perPage = [&](const std::string& path, std::size_t, bool several) {
     const std::optional<CliPage> page = LoadPageOrReport(path, several, ReadDepth::kTable);
     const std::lock_guard lock(statsMutex);
     if (page) {
@@ -29,7 +29,8 @@ int RunStats(Arguments arguments) {
       stats->AddRefused();
     }
     return page.has_value();
-  });
+  };
+  const int exitCode = ForEachPage(ExpandPageInputs(parsed.inputs), perPage, parsed.jobs);
   PrintOut(parsed.Has("--json") ? stats->Json() : stats->Text());
   return exitCode;
 }
@@ -37,8 +38,8 @@ int RunStats(Arguments arguments) {
 }  // namespace
 
 const Subcommand kStatsCommand{
-    "stats", "stats PATH... [--json] [--codepage NAME]",
+    "stats", "stats PATH... [--json] [-j N] [--codepage NAME]",
     "Count pages, refused pages, lines and label characters, list each character with its "
     "count (most frequent first), and give the smallest, median and largest line height and "
-    "width.",
+    "width. -j N reads N pages at a time.",
     RunStats};

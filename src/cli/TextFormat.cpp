@@ -70,6 +70,26 @@ void ForEachChar(std::string_view text, OnChar onChar, OnStray onStray) {
   }
 }
 
+thread_local CapturedOutput* capture = nullptr;
+
+// Writes `text` to stderr or stdout; a lost stdout write is noted for the exit.
+void Write(bool toErr, std::string_view text) {
+  if (std::fwrite(text.data(), 1, text.size(), toErr ? stderr : stdout) != text.size() &&
+      !toErr) {
+    NoteStandardOutputError();
+  }
+}
+
+void Print(bool toErr, std::string_view text) {
+  if (capture == nullptr) {
+    Write(toErr, text);
+  } else if (!capture->empty() && capture->back().first == toErr) {
+    capture->back().second += text;
+  } else {
+    capture->emplace_back(toErr, std::string(text));
+  }
+}
+
 }  // namespace
 
 std::string HexBytes(const std::uint8_t* bytes, std::size_t size) {
@@ -125,6 +145,17 @@ std::string DisplayText(std::string_view text) {
   return out;
 }
 
-void PrintOut(std::string_view text) {
-  if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size()) NoteStandardOutputError();
+void PrintOut(std::string_view text) { Print(false, text); }
+
+void PrintErr(std::string_view text) { Print(true, text); }
+
+OutputCapture::OutputCapture(CapturedOutput& into) : previous_(capture) { capture = &into; }
+
+OutputCapture::~OutputCapture() { capture = previous_; }
+
+void WriteCaptured(const CapturedOutput& output) {
+  for (const auto& [toErr, text] : output) {
+    if (toErr && std::fflush(stdout) != 0) NoteStandardOutputError();
+    Write(toErr, text);
+  }
 }

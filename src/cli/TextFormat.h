@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 // Lowercase hex digits of `size` bytes, two per byte, no separators.
 std::string HexBytes(const std::uint8_t* bytes, std::size_t size);
@@ -21,3 +23,24 @@ std::string DisplayText(std::string_view text);
 
 // Writes `text` to stdout as it stands (it may hold 0 bytes); a failure is noted for the exit.
 void PrintOut(std::string_view text);
+// Writes `text` to stderr as it stands.
+void PrintErr(std::string_view text);
+
+// What PrintOut and PrintErr were given on one thread, in order: (true for stderr, text).
+using CapturedOutput = std::vector<std::pair<bool, std::string>>;
+
+// While it lives, PrintOut and PrintErr on the constructing thread append to `into` instead of
+// writing, so that work done on several threads can be written out in a chosen order.
+class OutputCapture {
+ public:
+  explicit OutputCapture(CapturedOutput& into);
+  ~OutputCapture();
+  OutputCapture(const OutputCapture&) = delete;
+  OutputCapture& operator=(const OutputCapture&) = delete;
+
+ private:
+  CapturedOutput* previous_;
+};
+
+// Writes captured output to stdout and stderr in its order, stdout flushed before stderr text.
+void WriteCaptured(const CapturedOutput& output);

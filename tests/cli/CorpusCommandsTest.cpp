@@ -85,3 +85,42 @@ TEST(CliGrep, MatchesCountsAndExitCodes) {
 }
 
 }  // namespace
+
+namespace {
+
+// -j N gives every batch command the output and exit code of -j 1, bad pages and title clashes
+// included.
+TEST(CliParallel, SameOutputAsOneWorker) {
+  Corpus corpus;
+  const fs::path folder = corpus.dir.path() / "more";
+  fs::create_directory(folder);
+  for (int i = 0; i < 12; ++i) {
+    PageDraft page;
+    page.pageWidth = 20;
+    page.pageHeight = 20;
+    page.lines = {MakeLine(i % 3 == 0 ? "ab" : "b", i, 0, 3, 5 + i)};
+    ASSERT_TRUE(WritePageFile((folder / ("p" + std::to_string(i) + ".plim")).string(), page));
+  }
+  ASSERT_TRUE(WritePageFile((folder / "one.plim").string(), PageDraft{}));  // clashes with one
+  const std::string out = corpus.dir.File("out");
+  const std::vector<std::vector<std::string>> commands = {
+      {"stats", "--json"}, {"grep", "a"},      {"grep", "-c", "b"},
+      {"check"},           {"check", "--json"}, {"export", "--format", "page", "-o", out}};
+  for (const auto& command : commands) {
+    std::vector<std::string> arguments = command;
+    SCOPED_TRACE(arguments.front() + " " + arguments.back());
+    arguments.insert(arguments.end(), {corpus.dir.path().string(), folder.string()});
+    const ProgramResult one = Cli(arguments);
+    fs::remove_all(out);
+    arguments.insert(arguments.end(), {"-j", "3"});
+    const ProgramResult three = Cli(arguments);
+    fs::remove_all(out);
+    EXPECT_EQ(three.exitCode, one.exitCode);
+    EXPECT_EQ(three.out, one.out);
+    EXPECT_EQ(three.err, one.err);
+  }
+  EXPECT_EQ(Cli({"stats", "-j", "0", corpus.one}).exitCode, 2);
+  EXPECT_EQ(Cli({"grep", "a", "-j=x", corpus.one}).exitCode, 2);
+}
+
+}  // namespace
