@@ -1,12 +1,31 @@
 #include "cli/OutputGroup.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
 
 namespace {
+
+// SIGINT, SIGTERM and SIGHUP held back while the object lives, so a group is never cut in
+// half: a signal that came meanwhile arrives when it goes.
+class FatalSignalsHeld {
+ public:
+  FatalSignalsHeld() {
+    sigset_t held;
+    sigemptyset(&held);
+    for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&held, signalNumber);
+    ::pthread_sigmask(SIG_BLOCK, &held, &previous_);
+  }
+  ~FatalSignalsHeld() { ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
+  FatalSignalsHeld(const FatalSignalsHeld&) = delete;
+  FatalSignalsHeld& operator=(const FatalSignalsHeld&) = delete;
+
+ private:
+  sigset_t previous_;
+};
 
 // An exclusive flock(2) on a folder, held while the object lives.
 class FolderLock {
@@ -52,6 +71,7 @@ bool OutputGroup::Commit(std::string& error) {
     if (!file->Finish()) return fail(*file);
   }
   const FolderLock lock(folder_);
+  const FatalSignalsHeld held;
   for (const std::unique_ptr<OutputFile>& file : files_) {
     if (!file->Publish()) return fail(*file);
   }
