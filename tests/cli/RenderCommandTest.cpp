@@ -150,6 +150,12 @@ TEST(CliRender, PictureIsTheScrollExtentAfterTheKeys) {
        {"--keys", "-"},
        {70, 35},
        false},
+      // The '+' past the largest float are refused, so the '-' bring the page back.
+      {"zoom keys beyond the float range",
+       Page(1000, 100, {}, {MakeLine("", 0, 0, 4, 4)}),
+       {"--keys", std::string(300, '+') + std::string(248, '-')},
+       {938, 93},
+       false},
   };
   for (const auto& c : cases) {
     TempDir dir;

@@ -1,7 +1,8 @@
 // Long random runs of the zoom keys on random pages, repainted through the scrolling view now
-// and then: zoom runs off to infinity or to 0, coordinates saturate, and still every repaint
-// finishes, the scroll extent and position stay in range, a repaint whose bitmaps cannot be had
-// keeps the page for the next one, and the keys go on working.
+// and then: zoom climbs to the largest float or falls to the smallest normal one, coordinates
+// saturate, and still every repaint finishes, the scroll extent and position stay in range, a
+// repaint whose bitmaps cannot be had keeps the page for the next one, and the keys go on
+// working.
 #include <gtest/gtest.h>
 
 #include <QImage>

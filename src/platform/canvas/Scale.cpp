@@ -16,12 +16,20 @@ std::int32_t ScaleToDevice(std::int32_t value, float zoom) {
 }
 
 float ZoomStep(float zoom, char key) {
+  double factor = 0.0;
   switch (key) {
     case '+':
-      return static_cast<float>(static_cast<double>(zoom) * 1.5);
+      factor = 1.5;
+      break;
     case '-':
-      return static_cast<float>(static_cast<double>(zoom) * 0.7);
+      factor = 0.7;
+      break;
     default:
       return zoom;
   }
+  const float product = static_cast<float>(static_cast<double>(zoom) * factor);
+  // A zoom of infinity or 0 (or a subnormal one on its way there) could never be undone by
+  // the other key, so such a step is refused.
+  const bool usable = std::isnormal(product) && product > 0.0f;
+  return usable ? product : zoom;
 }
