@@ -1,5 +1,6 @@
 #include "pageview/CPLIMDispView.h"
 
+#include <filesystem>
 #include <utility>
 
 #include "platform/system/CFileDialog.h"
@@ -11,6 +12,11 @@ namespace {
 constexpr wchar_t kOpenFailure[] = L"Cannot open the PLIM file";
 constexpr wchar_t kFilterDescription[] = L"Multi-line page image files (*.plim)";
 constexpr wchar_t kFilterPattern[] = L"*.plim";
+
+// The refusal message: the fixed first line, a blank line, then why.
+void ReportOpenFailure(const std::string& reason) {
+  AfxMessageBox(CString(kOpenFailure) + L"\n\n" + FromUtf8(reason));
+}
 
 }  // namespace
 
@@ -38,7 +44,7 @@ void CPLIMDispView::OnFileOpen() {
 bool CPLIMDispView::LoadPageFile(const std::string& path) {
   ReleaseFile();
   if (!file_.Open(path, CFile::modeReadWrite)) {
-    AfxMessageBox(kOpenFailure);
+    ReportOpenFailure(DescribeOpenFailure(file_.LastOpenFailure()));
     return false;
   }
 
@@ -49,13 +55,22 @@ bool CPLIMDispView::LoadPageFile(const std::string& path) {
   if (!fault) fault = ReadLines(source, header);
   if (fault) {
     file_.Close();
-    AfxMessageBox(CString(kOpenFailure) + L"\n\n" + FromUtf8(DescribePageFault(fault)));
+    ReportOpenFailure(DescribePageFault(fault));
     return false;
   }
   fileOpen_ = true;
 
   fileTitle_ = FileTitleFromPath(path);
-  if (CDocument* document = GetDocument()) document->SetTitle(fileTitle_);
+  if (CDocument* document = GetDocument()) {
+    // The framework's open path finds a document by its file; once this view shows another
+    // file the document stands for none.
+    std::error_code error;
+    if (!document->GetPathName().empty() &&
+        !std::filesystem::equivalent(document->GetPathName(), path, error)) {
+      document->SetPathName({});
+    }
+    document->SetTitle(fileTitle_);
+  }
   CRect client;
   GetClientRect(&client);
   InvalidateRect(&client, true);

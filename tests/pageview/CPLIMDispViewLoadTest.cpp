@@ -65,7 +65,7 @@ TEST_F(PageViewTest, StateTransitions) {
 
     if (c.event == Event::kOpenMissing) {
       ASSERT_EQ(script.messages.size(), 1u);
-      EXPECT_EQ(script.messages[0].text, kOpenFailure);
+      EXPECT_EQ(script.messages[0].text, CString(kOpenFailure) + L"\n\nThe file does not exist.");
     } else {
       EXPECT_TRUE(script.messages.empty());
     }
@@ -123,7 +123,8 @@ TEST_F(PageViewTest, FileHeldByAnotherViewIsRefused) {
   CPLIMDispView other(&otherDocument);
   Open(other, path);
   ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_EQ(ui.messages[0].text, kOpenFailure);
+  EXPECT_EQ(ui.messages[0].text,
+            CString(kOpenFailure) + L"\n\nAnother page window or program holds this file.");
   EXPECT_EQ(other.lineCount(), 0);
   EXPECT_FALSE(other.fileOpen());
   EXPECT_EQ(otherDocument.GetTitle(), L"");
@@ -139,7 +140,9 @@ TEST_F(PageViewTest, ReadOnlyFileIsRefused) {
                                          std::filesystem::perms::others_read);
   Open(path);
   ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_EQ(ui.messages[0].text, kOpenFailure);
+  EXPECT_EQ(ui.messages[0].text,
+            CString(kOpenFailure) +
+                L"\n\nThe file is read-only: page files are opened for reading and writing.");
   EXPECT_FALSE(view.fileOpen());
   EXPECT_EQ(view.lineCount(), 0);
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -28,28 +29,51 @@ TEST(CFile, RefusesWhatIsNotAWritableRegularFile) {
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0666), 0);
   std::filesystem::create_directory(dir.File("folder.plim"));
 
+  const std::string held = MakeFile(dir, "held.plim", "data");
+  CFile holder;
+  ASSERT_TRUE(holder.Open(held, kExclusive));
+  using Failure = CFile::OpenFailure;
   const struct {
     const char* name;
     std::string path;
     unsigned flags;
+    Failure failure;
   } cases[] = {
-      {"missing", dir.File("missing.plim"), kExclusive},
-      {"missing, shared", dir.File("missing.plim"), kSharedRead},
-      {"read-only", readOnly, kExclusive},
-      {"directory", dir.File("folder.plim"), kExclusive},
-      {"directory, shared", dir.File("folder.plim"), kSharedRead},
-      {"fifo would block a reader", fifo, kSharedRead},
-      {"fifo", fifo, kExclusive},
+      {"missing", dir.File("missing.plim"), kExclusive, Failure::kMissing},
+      {"missing, shared", dir.File("missing.plim"), kSharedRead, Failure::kMissing},
+      {"under a file", readOnly + "/page.plim", kExclusive, Failure::kMissing},
+      {"read-only", readOnly, kExclusive, Failure::kReadOnly},
+      {"held", held, kExclusive, Failure::kHeld},
+      {"directory", dir.File("folder.plim"), kExclusive, Failure::kNotAFile},
+      {"directory, shared", dir.File("folder.plim"), kSharedRead, Failure::kNotAFile},
+      {"fifo would block a reader", fifo, kSharedRead, Failure::kNotAFile},
+      {"fifo", fifo, kExclusive, Failure::kNotAFile},
   };
   for (const auto& c : cases) {
     CFile file;
     EXPECT_FALSE(file.Open(c.path, c.flags)) << c.name;
     EXPECT_FALSE(file.IsOpen()) << c.name;
+    EXPECT_EQ(file.LastOpenFailure(), c.failure) << c.name;
   }
   EXPECT_FALSE(std::filesystem::exists(dir.File("missing.plim"))) << "Open must never create";
 
   CFile sharedReader;
   EXPECT_TRUE(sharedReader.Open(readOnly, kSharedRead)) << "a read-only file can still be read";
+  EXPECT_EQ(sharedReader.LastOpenFailure(), Failure::kNone);
+}
+
+TEST(CFile, PermissionRefusalsTellReadOnlyFromUnreadable) {
+  if (::geteuid() == 0) GTEST_SKIP() << "permission bits do not bind root";
+  TempDir dir;
+  const std::string writeProtected = MakeFile(dir, "protected.plim", "data");
+  ::chmod(writeProtected.c_str(), 0444);
+  const std::string secret = MakeFile(dir, "secret.plim", "data");
+  ::chmod(secret.c_str(), 0);
+  CFile file;
+  EXPECT_FALSE(file.Open(secret, kExclusive));
+  EXPECT_EQ(file.LastOpenFailure(), CFile::OpenFailure::kNoPermission);
+  EXPECT_FALSE(file.Open(writeProtected, kExclusive));
+  EXPECT_EQ(file.LastOpenFailure(), CFile::OpenFailure::kReadOnly);
 }
 
 TEST(CFile, ExclusiveHolderRefusesOtherOpenersUntilClosed) {

@@ -14,9 +14,11 @@ class MessageBoxTest : public ::testing::Test {
  protected:
   void SetUp() override {
     TestApplication();
-    QGuiApplication::setApplicationDisplayName(QString::fromWCharArray(L"\u9875\u9762 Viewer"));
+    previousName = QCoreApplication::applicationName();
+    QCoreApplication::setApplicationName(QString::fromWCharArray(L"\u9875\u9762 Viewer"));
   }
-  void TearDown() override { QGuiApplication::setApplicationDisplayName({}); }
+  void TearDown() override { QCoreApplication::setApplicationName(previousName); }
+  QString previousName;
 };
 
 TEST_F(MessageBoxTest, SeamReceivesTextAndApplicationCaption) {
@@ -37,6 +39,7 @@ TEST_F(MessageBoxTest, RealBoxIsAWarningWithOnlyOk) {
     EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
     EXPECT_EQ(box->windowTitle(), QString::fromWCharArray(L"\u9875\u9762 Viewer"));
     EXPECT_EQ(box->text(), "Cannot open the PLIM file");
+    EXPECT_FALSE(box->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
     box->button(QMessageBox::Ok)->click();
   });
   QTimer::singleShot(5000, [] {

@@ -128,7 +128,8 @@ TEST_F(ExclusiveHold, SecondProcessCannotOpenAPageThisViewHoldsUntilItCloses) {
     ASSERT_TRUE(view.LoadPageFile(path));
     const ProgramResult refused = RunProgram(Probe(), {"open", path});
     EXPECT_EQ(refused.exitCode, 1) << refused.err;
-    EXPECT_EQ(refused.out, "Cannot open the PLIM file\n");
+    EXPECT_EQ(refused.out,
+              "Cannot open the PLIM file\n\nAnother page window or program holds this file.\n");
   }
   const ProgramResult loaded = RunProgram(Probe(), {"open", path});
   EXPECT_EQ(loaded.exitCode, 0) << loaded.err;
@@ -147,7 +148,8 @@ TEST_F(ExclusiveHold, PageHeldBySecondProcessIsRefusedAndThePageOnShowStaysDrawn
   ASSERT_EQ(holder.FirstLine(), "held");
   EXPECT_FALSE(view.LoadPageFile(heldPath));
   ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_EQ(ui.messages[0].text, kOpenFailure);
+  EXPECT_EQ(ui.messages[0].text,
+            CString(kOpenFailure) + L"\n\nAnother page window or program holds this file.");
   EXPECT_FALSE(view.fileOpen());
   EXPECT_EQ(view.lineCount(), 3);
   EXPECT_EQ(Picture(view), shown);

@@ -1,5 +1,7 @@
 // Starts the real viewer in a private X server with a page on its command line, checks from
-// screenshots that the page is drawn, presses the keypad "+" and checks that the page grows.
+// screenshots that the page is drawn, that the caption is the program's own, presses the keypad
+// "+" and checks that the page grows, then ends it with SIGTERM, which it survives to exit
+// normally.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -47,16 +49,26 @@ pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>
   _exit(127);
 }
 
-void Stop(pid_t pid) {
-  if (pid <= 0) return;
+// Ends `pid` with SIGTERM (SIGKILL after 5 s) and returns its wait status.
+int Stop(pid_t pid) {
+  if (pid <= 0) return 0;
   kill(pid, SIGTERM);
   int status = 0;
-  for (int i = 0; i < 50 && waitpid(pid, &status, WNOHANG) == 0; ++i)
+  for (int i = 0; i < 50; ++i) {
+    if (waitpid(pid, &status, WNOHANG) == pid) return status;
     std::this_thread::sleep_for(100ms);
-  if (waitpid(pid, &status, WNOHANG) == 0) {
-    kill(pid, SIGKILL);
-    waitpid(pid, &status, 0);
   }
+  kill(pid, SIGKILL);
+  waitpid(pid, &status, 0);
+  return status;
+}
+
+std::string WindowName(Display* display, Window window) {
+  char* name = nullptr;
+  if (!XFetchName(display, window, &name) || name == nullptr) return {};
+  std::string text(name);
+  XFree(name);
+  return text;
 }
 
 // The bounding box of the rows and columns that hold at least kMinRun pixels of the ink grey,
@@ -177,13 +189,16 @@ TEST(GuiSmokeTest, PageIsDrawnAndPlusEnlargesIt) {
 
   const Window frame = FindWindowNamed(display, DefaultRootWindow(display), "PLIMDisp");
   ASSERT_NE(frame, 0u);
+  EXPECT_EQ(WindowName(display, frame), "PLIMDisp - smoke") << "no name appended by the platform";
   PressKey(display, frame, XK_KP_Add);
   const std::optional<Box> after = WaitForInkWidth(display, kLineWidth * 3 / 2);
   ASSERT_TRUE(after.has_value());
   EXPECT_EQ(after->Width(), kLineWidth * 3 / 2);
   EXPECT_EQ(after->Height(), kLineHeight * 3 / 2);
 
-  Stop(program);
+  // SIGTERM ends the message loop, so the viewer shuts down as at a normal exit.
+  const int status = Stop(program);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "wait status " << status;
   XCloseDisplay(display);
   Stop(server);
 }

@@ -1,6 +1,8 @@
 #include <QAction>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTimer>
 #include <QToolBar>
 
 #include "platform/framework/AcceleratorKeys.h"
@@ -168,6 +170,19 @@ TEST_F(ShellFixture, StatusBarShowsReadyAndThreeIndicators) {
     EXPECT_EQ(bar.GetItemID(i), ids[i]);
     EXPECT_EQ(bar.GetPaneText(i), QString::fromUtf8(texts[i])) << i;
   }
+
+  // Indicators follow key events and activation; nothing polls.
+  EXPECT_TRUE(Frame().findChildren<QTimer*>().isEmpty());
+  bool capsOn = true;
+  SetLockKeyStateForTesting([&capsOn](UINT id) { return id == ID_INDICATOR_CAPS && capsOn; });
+  QKeyEvent capsLock(QEvent::KeyPress, Qt::Key_CapsLock, Qt::NoModifier);
+  QCoreApplication::sendEvent(ActiveView(), &capsLock);
+  EXPECT_EQ(bar.GetPaneText(1), "CAP");
+  EXPECT_EQ(bar.GetPaneText(2), "");
+  capsOn = false;
+  QEvent activation(QEvent::WindowActivate);
+  QCoreApplication::sendEvent(&Frame(), &activation);
+  EXPECT_EQ(bar.GetPaneText(1), "");
   SetLockKeyStateForTesting(nullptr);
 }
 

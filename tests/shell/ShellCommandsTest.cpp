@@ -7,6 +7,7 @@
 #include <QSettings>
 #include <QTimer>
 #include <filesystem>
+#include <fstream>
 
 #include "platform/framework/CDocTemplate.h"
 #include "platform/system/CFile.h"
@@ -71,24 +72,47 @@ TEST_F(ShellFixture, OpenWithoutAPageWindowMakesATitledWindowWithThePageLoaded) 
   EXPECT_EQ(app->RecentFiles()->Entries(), std::vector<std::string>{path});
 }
 
-TEST_F(ShellFixture, CommandLineFileOpensLoadedAndAHeldFileIsRefused) {
+TEST_F(ShellFixture, CommandLineFileOpensLoadedAndOpeningItAgainActivatesItsWindow) {
   const std::string path = WritePage("held.plim", 1);
   ASSERT_TRUE(Start({path}));
   ASSERT_EQ(Windows().size(), 1u);
+  CMDIChildWnd* first = Frame().MDIGetActive();
   EXPECT_EQ(ActiveView()->lineCount(), 1);
 
-  // The first window holds the file, so the framework's open path fails for it.
-  EXPECT_EQ(app->OpenDocumentFile(path), nullptr);
-  ReleaseClosed();
-  EXPECT_EQ(Windows().size(), 1u);
+  // The first window holds the file, so another window's Open is refused with the reason.
+  ASSERT_TRUE(Frame().ExecuteCommand(ID_FILE_NEW));
+  ui.Choose(path);
+  ASSERT_TRUE(Frame().ExecuteCommand(ID_FILE_OPEN));
   ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_EQ(ui.messages[0].text, kOpenFailure);
+  EXPECT_EQ(ui.messages[0].text,
+            kOpenFailure + L"\n\nAnother page window or program holds this file.");
+
+  // The framework's open path, by the recent-file list or another name of the same file,
+  // brings the window that shows it to the front and keeps the entry.
+  ASSERT_TRUE(Frame().ExecuteCommand(ID_FILE_MRU_FILE1));
+  EXPECT_EQ(Frame().MDIGetActive(), first);
+  ASSERT_TRUE(Frame().ExecuteCommand(ID_FILE_NEW));
+  EXPECT_EQ(app->OpenDocumentFile(dir.File("./held.plim")), first->GetActiveDocument());
+  ReleaseClosed();
+  EXPECT_EQ(Frame().MDIGetActive(), first);
+  EXPECT_EQ(Windows().size(), 3u);
+  EXPECT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(app->RecentFiles()->Entries(), std::vector<std::string>{path});
+
+  // Once the window shows another file, the first file opens in a window of its own.
+  const std::string other = WritePage("other.plim", 2);
+  Frame().MDIActivate(first);
+  ui.Choose(other);
+  ASSERT_TRUE(Frame().ExecuteCommand(ID_FILE_OPEN));
+  ASSERT_NE(app->OpenDocumentFile(path), first->GetActiveDocument());
+  EXPECT_EQ(ActiveView()->lineCount(), 1);
+  EXPECT_EQ(Windows().size(), 4u);
 }
 
 TEST_F(ShellFixture, UnreadableCommandLineFileFailsStartUp) {
   EXPECT_FALSE(Start({dir.File("missing.plim")}));
   ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_EQ(ui.messages[0].text, kOpenFailure);
+  EXPECT_EQ(ui.messages[0].text, kOpenFailure + L"\n\nThe file does not exist.");
 }
 
 TEST_F(ShellFixture, CommandsWithoutHandlersAreDisabledAndDoNothing) {
@@ -148,6 +172,11 @@ TEST_F(ShellFixture, RecentFilesPersistBetweenRunsNewestFirstAtMostFour) {
   for (int i = 0; i < 5; ++i) paths.push_back(WritePage("r" + std::to_string(i) + ".plim", 1));
   ASSERT_TRUE(Start());
   for (const std::string& path : paths) ASSERT_NE(app->OpenDocumentFile(path), nullptr) << path;
+  // Each change reaches the settings file at once, before any exit.
+  std::ifstream settingsFile(QSettings().fileName().toStdString());
+  const std::string written((std::istreambuf_iterator<char>(settingsFile)), {});
+  EXPECT_NE(written.find(paths[4]), std::string::npos) << written;
+  EXPECT_EQ(written.find(paths[0]), std::string::npos) << written;
   Stop();
 
   ASSERT_TRUE(Start());

@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "platform/system/CStringQt.h"
+#include "platform/system/DialogFrame.h"
 #include "platform/framework/ResourceTypes.h"
 #include "resources/Images.h"
 
@@ -51,8 +52,9 @@ bool CDialogEx::Create() {
   if (dialog_ != nullptr) return true;
   const DialogResource* resource = FindDialogResource(templateId_);
   if (resource == nullptr) return false;
-  dialog_ = new QDialog(parent_, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                                     Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+  dialog_ = new QDialog(parent_);
+  UseModalDialogFrame(dialog_);
+  dialog_->setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
   dialog_->setWindowTitle(QString::fromWCharArray(resource->caption));
   dialog_->setFont(DialogFont(*resource));
   const DialogBaseUnits units = BaseUnitsOf(dialog_->font());

@@ -2,6 +2,7 @@
 
 #include <QStringList>
 #include <algorithm>
+#include <filesystem>
 
 #include "platform/framework/CDocument.h"
 #include "platform/system/CFileDialog.h"
@@ -94,6 +95,18 @@ CDocument* CMultiDocTemplate::OpenDocumentFile(const std::string* path) {
     return nullptr;
   }
   return document;
+}
+
+CDocument* CMultiDocTemplate::FindDocumentOf(const std::string& path) const {
+  for (const std::unique_ptr<CDocument>& document : documents_) {
+    std::error_code error;
+    if (!document->GetPathName().empty() &&
+        std::filesystem::equivalent(document->GetPathName(), path, error) &&
+        !FramesOf(document.get()).empty()) {
+      return document.get();
+    }
+  }
+  return nullptr;
 }
 
 std::vector<CMDIChildWnd*> CMultiDocTemplate::FramesOf(const CDocument* document) const {

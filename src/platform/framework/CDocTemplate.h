@@ -56,6 +56,9 @@ class CMultiDocTemplate : public CCmdTarget {
   // Another window with a new view on `document`.
   CMDIChildWnd* CreateNewFrame(CDocument* document);
 
+  // The open document the framework opened from the file at `path` (the same file, however
+  // named), with a window still open; null when there is none.
+  CDocument* FindDocumentOf(const std::string& path) const;
   // The open windows of `document`, in the order they were made.
   std::vector<CMDIChildWnd*> FramesOf(const CDocument* document) const;
   std::size_t DocumentCount() const { return documents_.size(); }

@@ -1,19 +1,26 @@
 #include "platform/framework/CMDIFrameWnd.h"
 
 #include <QAction>
+#include <QLayout>
 #include <QCloseEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QMimeData>
+#include <QUrl>
 #include <QGuiApplication>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
 #include <QStyle>
+#include <algorithm>
 
 #include "platform/framework/AcceleratorKeys.h"
 #include "platform/framework/CDocTemplate.h"
 #include "platform/framework/CStatusBar.h"
 #include "platform/system/CStringQt.h"
 #include "platform/framework/CToolBar.h"
+#include "platform/framework/MdiLayout.h"
 #include "platform/framework/CWinApp.h"
 #include "platform/framework/ResourceTypes.h"
 #include "resources/Images.h"
@@ -34,6 +41,18 @@ QString LoadQString(UINT id) {
   return text != nullptr ? QString::fromWCharArray(text) : QString();
 }
 
+std::vector<std::string> DroppedPageFiles(const QMimeData* data) {
+  std::vector<std::string> paths;
+  if (data == nullptr) return paths;
+  for (const QUrl& url : data->urls()) {
+    const QString path = url.toLocalFile();
+    if (path.endsWith(QStringLiteral(".plim"), Qt::CaseInsensitive)) {
+      paths.push_back(QFile::encodeName(path).toStdString());
+    }
+  }
+  return paths;
+}
+
 QString CommandPrompt(UINT id) { return CommandStringPart(id, 0); }
 QString CommandTip(UINT id) { return CommandStringPart(id, 1); }
 
@@ -47,7 +66,7 @@ ON_UPDATE_COMMAND_UI_RANGE(ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR,
                            &CMDIFrameWnd::OnUpdateControlBarMenu)
 END_MESSAGE_MAP()
 
-CMDIFrameWnd::CMDIFrameWnd() = default;
+CMDIFrameWnd::CMDIFrameWnd() { setAcceptDrops(true); }
 
 CMDIFrameWnd::~CMDIFrameWnd() {
   // Document windows go before the frame's members so they can still reach their template.
@@ -119,17 +138,20 @@ CMDIChildWnd* CMDIFrameWnd::MDIGetActive() const {
 
 void CMDIFrameWnd::AddChild(CMDIChildWnd* child) {
   mdiArea_->addSubWindow(child);
-  // Document windows open at three quarters of the area, each placed below and right of the
-  // one before. Before the frame is first shown the area has no size yet; the frame's stands in.
-  const QSize area = mdiArea_->isVisible() ? mdiArea_->viewport()->size() : size() * 3 / 4;
+  const QSize area = ClientAreaSize();
   if (area.width() > 0 && area.height() > 0) {
-    child->resize(area * 3 / 4);
-    const int step = child->style()->pixelMetric(QStyle::PM_TitleBarHeight);
-    const int offset = static_cast<int>(mdiArea_->subWindowList().size() - 1) % 8 * step;
-    child->move(offset, offset);
+    const int index = static_cast<int>(mdiArea_->subWindowList().size() - 1);
+    child->setGeometry(NewDocumentWindowRect(area, index, CascadeStep()));
   }
   connect(child, &QWidget::windowTitleChanged, this, [this] { UpdateFrameTitle(); });
+  connect(child, &QMdiSubWindow::windowStateChanged, this, [this] { UpdateFrameTitle(); });
   child->show();
+  MDIActivate(child);
+}
+
+void CMDIFrameWnd::MDIActivate(CMDIChildWnd* child) {
+  if (child == nullptr) return;
+  if (child->isMinimized()) child->showNormal();
   mdiArea_->setActiveSubWindow(child);
   OnActiveChildChanged();
 }
@@ -280,6 +302,10 @@ void CMDIFrameWnd::UpdateFrameTitle() {
   if ((style_ & FWS_ADDTOTITLE) != 0 && child != nullptr && !child->windowTitle().isEmpty()) {
     title += QStringLiteral(" - ") + child->windowTitle();
   }
+  // A maximised document window has no caption of its own; the frame's carries it.
+  if (child != nullptr && child->isMaximized()) {
+    title += QStringLiteral(" - [") + child->windowTitle() + QLatin1Char(']');
+  }
   setWindowTitle(title);
 }
 
@@ -289,9 +315,49 @@ void CMDIFrameWnd::OnWindowNew() {
   child->GetTemplate()->CreateNewFrame(child->GetActiveDocument());
 }
 
-void CMDIFrameWnd::OnWindowCascade() { mdiArea_->cascadeSubWindows(); }
+QSize CMDIFrameWnd::ClientAreaSize() {
+  if (mdiArea_->isVisible()) return mdiArea_->viewport()->size();
+  // Before the frame is first shown its layout has not run: run it now, so the first window
+  // gets the size later ones get.
+  layout()->invalidate();
+  layout()->activate();
+  return mdiArea_->contentsRect().size();
+}
 
-void CMDIFrameWnd::OnWindowTile() { mdiArea_->tileSubWindows(); }
+int CMDIFrameWnd::CascadeStep() const {
+  return mdiArea_->style()->pixelMetric(QStyle::PM_TitleBarHeight);
+}
+
+std::vector<QMdiSubWindow*> CMDIFrameWnd::ArrangeableWindows(bool topFirst) const {
+  std::vector<QMdiSubWindow*> windows;
+  for (QMdiSubWindow* window : mdiArea_->subWindowList(QMdiArea::StackingOrder)) {
+    if (window->isHidden() || window->isMinimized()) continue;
+    if (window->isMaximized()) window->showNormal();
+    windows.push_back(window);
+  }
+  if (topFirst) std::reverse(windows.begin(), windows.end());
+  return windows;
+}
+
+void CMDIFrameWnd::OnWindowCascade() {
+  // The window on top stays on top, at the last offset.
+  const std::vector<QMdiSubWindow*> windows = ArrangeableWindows(false);
+  const std::vector<QRect> rects =
+      CascadeRects(mdiArea_->viewport()->size(), static_cast<int>(windows.size()), CascadeStep());
+  for (std::size_t index = 0; index < windows.size(); ++index) {
+    windows[index]->setGeometry(rects[index]);
+    windows[index]->raise();
+  }
+}
+
+void CMDIFrameWnd::OnWindowTile() {
+  const std::vector<QMdiSubWindow*> windows = ArrangeableWindows(true);
+  const std::vector<QRect> rects =
+      TileHorizontallyRects(mdiArea_->viewport()->size(), static_cast<int>(windows.size()));
+  for (std::size_t index = 0; index < windows.size(); ++index) {
+    windows[index]->setGeometry(rects[index]);
+  }
+}
 
 void CMDIFrameWnd::OnWindowArrange() {
   // Minimised windows line up along the bottom edge of the area, left to right.
@@ -328,6 +394,23 @@ void CMDIFrameWnd::OnUpdateControlBarMenu(CCmdUI* ui) {
     }
   }
   ui->Enable(false);
+}
+
+void CMDIFrameWnd::dragEnterEvent(QDragEnterEvent* event) {
+  if (!DroppedPageFiles(event->mimeData()).empty()) event->acceptProposedAction();
+}
+
+void CMDIFrameWnd::dragMoveEvent(QDragMoveEvent* event) {
+  if (!DroppedPageFiles(event->mimeData()).empty()) event->acceptProposedAction();
+}
+
+void CMDIFrameWnd::dropEvent(QDropEvent* event) {
+  const std::vector<std::string> paths = DroppedPageFiles(event->mimeData());
+  CWinApp* app = AfxGetApp();
+  if (paths.empty() || app == nullptr) return;
+  event->acceptProposedAction();
+  activateWindow();
+  for (const std::string& path : paths) app->OpenDocumentFile(path);
 }
 
 void CMDIFrameWnd::closeEvent(QCloseEvent* event) {

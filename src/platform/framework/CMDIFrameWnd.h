@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 #include <map>
+#include <string>
 #include <vector>
 
 #include "platform/framework/CCmdTarget.h"
@@ -11,6 +12,7 @@
 class QAction;
 class QMdiArea;
 class QMenu;
+class QMimeData;
 class CToolBar;
 class CStatusBar;
 
@@ -55,6 +57,8 @@ class CMDIFrameWnd : public QMainWindow, public CCmdTarget {
   CMDIChildWnd* MDIGetActive() const;
   // Puts a new document window into the frame and activates it.
   void AddChild(CMDIChildWnd* child);
+  // Makes `child` the active document window, restoring it when minimised.
+  void MDIActivate(CMDIChildWnd* child);
 
   bool OnCmdMsg(UINT id, Code code, CCmdUI* ui) override;
   // The enabled and checked state the routing gives `id`.
@@ -78,6 +82,11 @@ class CMDIFrameWnd : public QMainWindow, public CCmdTarget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  // Page files dropped from a file manager open through the framework's open path, as files
+  // named on the command line do; other drops are refused.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
   DECLARE_MESSAGE_MAP()
 
@@ -91,6 +100,13 @@ class CMDIFrameWnd : public QMainWindow, public CCmdTarget {
   void CreateAccelerators(UINT resourceId);
   QAction* MakeCommandAction(UINT id, const QString& text, QObject* owner);
   void UpdateFrameTitle();
+  // The size of the area that holds the document windows, also before the frame is shown.
+  QSize ClientAreaSize();
+  // The cascade offset between document windows: a caption's height.
+  int CascadeStep() const;
+  // The document windows cascade and tile move, bottom of the stack first (or top first);
+  // maximised ones are restored first.
+  std::vector<QMdiSubWindow*> ArrangeableWindows(bool topFirst) const;
   void OnActiveChildChanged();
 
   UINT frameResourceId_ = 0;
@@ -105,6 +121,8 @@ class CMDIFrameWnd : public QMainWindow, public CCmdTarget {
   std::multimap<UINT, QAction*> commandActions_;
 };
 
+// The local page files (.plim, any case) among the URLs of a drop, as native paths.
+std::vector<std::string> DroppedPageFiles(const QMimeData* data);
 // The status prompt of command `id`: the part of its string before the newline.
 QString CommandPrompt(UINT id);
 // The tooltip of command `id`: the part of its string after the newline.

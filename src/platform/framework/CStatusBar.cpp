@@ -1,15 +1,42 @@
 #include "platform/framework/CStatusBar.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QLabel>
-#include <QTimer>
 
 #include "platform/framework/CMDIFrameWnd.h"
 #include "platform/framework/LockKeys.h"
 
 namespace {
 
-// Lock keys change without any event reaching us, so indicators are polled.
-constexpr int kIndicatorPollMs = 250;
+// Refreshes the indicators after every key event anywhere in the program and whenever one of
+// its windows becomes active: a lock key changes either while the program has the keyboard,
+// or while another has it, and then the program learns of it on activation. No timer, so an
+// idle program stays asleep.
+class LockKeyWatcher : public QObject {
+ public:
+  LockKeyWatcher(QObject* parent, std::function<void()> refresh)
+      : QObject(parent), refresh_(std::move(refresh)) {
+    QCoreApplication::instance()->installEventFilter(this);
+  }
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    switch (event->type()) {
+      case QEvent::KeyPress:
+      case QEvent::KeyRelease:
+      case QEvent::WindowActivate:
+      case QEvent::ApplicationActivate:
+        refresh_();
+        break;
+      default:
+        break;
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  std::function<void()> refresh_;
+};
 
 std::function<bool(UINT)>& LockStateOverride() {
   static std::function<bool(UINT)> state;
@@ -33,9 +60,9 @@ bool CStatusBar::Create(CMDIFrameWnd* parent, unsigned /*style*/, UINT id) {
   bar_ = new QStatusBar(parent);
   parent->setStatusBar(bar_);
   parent->RegisterStatusBar(this);
-  auto* poll = new QTimer(bar_);
-  QObject::connect(poll, &QTimer::timeout, bar_, [this] { UpdateIndicators(); });
-  poll->start(kIndicatorPollMs);
+  if (QCoreApplication::instance() != nullptr) {
+    new LockKeyWatcher(bar_, [this] { UpdateIndicators(); });
+  }
   return true;
 }
 

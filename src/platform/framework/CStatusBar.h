@@ -27,7 +27,8 @@ class CStatusBar {
   UINT GetItemID(int index) const { return panes_.at(index).id; }
   // The text a pane shows now.
   QString GetPaneText(int index) const;
-  // Shows each indicator's text or blanks it from the lock state; also run on a timer.
+  // Shows each indicator's text or blanks it from the lock state; also run after every key
+  // event and window activation in the program.
   void UpdateIndicators();
 
   UINT GetDlgCtrlID() const { return id_; }

@@ -9,7 +9,9 @@
 #include "platform/system/CFileDialog.h"
 #include "platform/framework/CMDIFrameWnd.h"
 #include "platform/system/CStringQt.h"
+#include "platform/system/DialogFrame.h"
 #include "platform/framework/ResourceTypes.h"
+#include "platform/framework/TerminationSignals.h"
 
 namespace {
 
@@ -48,7 +50,6 @@ CString AfxGetAppName() {
 bool CWinApp::InitInstance() {
   m_pszAppName = AfxGetAppName();
   QCoreApplication::setApplicationName(ToQString(m_pszAppName));
-  QGuiApplication::setApplicationDisplayName(ToQString(m_pszAppName));
   return true;
 }
 
@@ -93,13 +94,23 @@ bool CWinApp::ProcessShellCommand(CCommandLineInfo& info) {
 
 CDocument* CWinApp::OpenDocumentFile(const std::string& path) {
   if (templates_.empty()) return nullptr;
-  CDocument* document = templates_.front()->OpenDocumentFile(&path);
-  if (document != nullptr) AddToRecentFileList(path);
+  // A file the framework already opened is not opened twice: its window comes to the front.
+  CDocument* document = templates_.front()->FindDocumentOf(path);
+  if (document != nullptr && m_pMainWnd != nullptr) {
+    m_pMainWnd->MDIActivate(templates_.front()->FramesOf(document).front());
+  } else {
+    document = templates_.front()->OpenDocumentFile(&path);
+  }
+  // The list names the file as the document that shows it does.
+  if (document != nullptr) AddToRecentFileList(document->GetPathName());
   return document;
 }
 
 void CWinApp::AddToRecentFileList(const std::string& path) {
-  if (m_pRecentFileList != nullptr) m_pRecentFileList->Add(path);
+  if (m_pRecentFileList == nullptr) return;
+  m_pRecentFileList->Add(path);
+  // Written at once, so a run ended by a signal or a crash keeps what it opened.
+  m_pRecentFileList->WriteList();
 }
 
 QPrinter& CWinApp::Printer() {
@@ -121,6 +132,7 @@ void CWinApp::OnFileOpen() {
 
 void CWinApp::OnFilePrintSetup() {
   QPrintDialog dialog(&Printer(), m_pMainWnd);
+  UseModalDialogFrame(&dialog);
   dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
   dialog.exec();
 }
@@ -136,7 +148,10 @@ void CWinApp::OnOpenRecentFile(UINT id) {
   if (index >= entries.size()) return;
   const std::string path = entries[index];
   // An entry that no longer opens leaves the list, as the user has been told.
-  if (OpenDocumentFile(path) == nullptr) m_pRecentFileList->Remove(static_cast<int>(index));
+  if (OpenDocumentFile(path) == nullptr) {
+    m_pRecentFileList->Remove(static_cast<int>(index));
+    m_pRecentFileList->WriteList();
+  }
 }
 
 void CWinApp::OnUpdateRecentFileMenu(CCmdUI* ui) {
@@ -157,6 +172,8 @@ void SetOleInitForTesting(bool (*init)()) { g_oleInit = init; }
 int AfxWinMain(int argc, char** argv) {
   CWinApp* app = AfxGetApp();
   if (app == nullptr) return 1;
+  // Log-out, shut-down and Ctrl+C end the message loop, so ExitInstance still runs.
+  const TerminationSignalsQuit signalsQuit;
   app->SetArguments(std::vector<std::string>(argv, argv + argc));
   if (!app->InitInstance()) {
     delete app->m_pMainWnd;

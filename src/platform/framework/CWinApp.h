@@ -60,6 +60,7 @@ class CWinApp : public CCmdTarget {
   // The framework's open path: a titled document window with the file loaded, added to the
   // recent-file list. Null when the file cannot be opened (the user has been told why).
   CDocument* OpenDocumentFile(const std::string& path);
+  // Adds `path` to the recent-file list and writes the list to the settings at once.
   void AddToRecentFileList(const std::string& path);
   CRecentFileList* RecentFiles() const { return m_pRecentFileList.get(); }
 
@@ -115,6 +116,7 @@ void AfxEnableControlContainer();
 // Replaces what AfxOleInit does; nullptr restores the default, which succeeds.
 void SetOleInitForTesting(bool (*init)());
 
-// Runs the current application: InitInstance, the message loop, ExitInstance. Returns the
+// Runs the current application: InitInstance, the message loop, ExitInstance; SIGTERM, SIGINT
+// and SIGHUP end the loop as a normal exit does. Returns the
 // process exit code. A QApplication must exist.
 int AfxWinMain(int argc, char** argv);

@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "platform/system/CDC.h"
+#include "platform/system/DialogFrame.h"
 #include "platform/framework/CMDIFrameWnd.h"
 #include "platform/framework/CPrintInfo.h"
 #include "platform/framework/CView.h"
@@ -73,6 +74,7 @@ bool DoPreparePrinting(CPrintInfo* info) {
   if (info->m_bDirect) return printer.isValid();
   if (PrintDialogOverride()) return PrintDialogOverride()(printer);
   QPrintDialog dialog(&printer, AfxGetApp() != nullptr ? AfxGetApp()->m_pMainWnd : nullptr);
+  UseModalDialogFrame(&dialog);
   dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
   return dialog.exec() == QDialog::Accepted;
 }

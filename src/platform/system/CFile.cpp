@@ -16,14 +16,58 @@ constexpr std::size_t kMaxReadChunk = std::size_t{1} << 30;
 constexpr mode_t kAnyWriteBit = S_IWUSR | S_IWGRP | S_IWOTH;
 
 // Opening without O_NONBLOCK could hang on a FIFO; only regular files are page files.
-bool IsUsableFile(int fd, bool forWriting) {
+CFile::OpenFailure UsabilityOf(int fd, bool forWriting) {
   struct stat info {};
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) return false;
+  if (fstat(fd, &info) != 0) return CFile::OpenFailure::kOther;
+  if (!S_ISREG(info.st_mode)) return CFile::OpenFailure::kNotAFile;
   // A file nobody may write counts as read-only even for a caller who could override it.
-  return !forWriting || (info.st_mode & kAnyWriteBit) != 0;
+  if (forWriting && (info.st_mode & kAnyWriteBit) == 0) return CFile::OpenFailure::kReadOnly;
+  return CFile::OpenFailure::kNone;
+}
+
+CFile::OpenFailure FailureOfOpen(int error, const std::string& path) {
+  switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+      return CFile::OpenFailure::kMissing;
+    case EROFS:
+    case ETXTBSY:
+      return CFile::OpenFailure::kReadOnly;
+    case EISDIR:
+    case ENXIO:
+    case ENODEV:
+      return CFile::OpenFailure::kNotAFile;
+    case EACCES:
+    case EPERM:
+      // Refused for writing but still readable: the file is read-only to this user.
+      return ::access(path.c_str(), R_OK) == 0 ? CFile::OpenFailure::kReadOnly
+                                               : CFile::OpenFailure::kNoPermission;
+    default:
+      return CFile::OpenFailure::kOther;
+  }
 }
 
 }  // namespace
+
+const char* DescribeOpenFailure(CFile::OpenFailure failure) {
+  switch (failure) {
+    case CFile::OpenFailure::kNone:
+      return "";
+    case CFile::OpenFailure::kMissing:
+      return "The file does not exist.";
+    case CFile::OpenFailure::kNoPermission:
+      return "You do not have permission to open this file.";
+    case CFile::OpenFailure::kReadOnly:
+      return "The file is read-only: page files are opened for reading and writing.";
+    case CFile::OpenFailure::kHeld:
+      return "Another page window or program holds this file.";
+    case CFile::OpenFailure::kNotAFile:
+      return "It is not a regular file.";
+    case CFile::OpenFailure::kOther:
+      break;
+  }
+  return "The system refused to open the file.";
+}
 
 CFile::~CFile() { Close(); }
 
@@ -32,11 +76,21 @@ bool CFile::Open(const std::string& path, unsigned flags) {
   const bool forWriting = (flags & modeReadWrite) != 0;
   const int access = forWriting ? O_RDWR : O_RDONLY;
   const int fd = ::open(path.c_str(), access | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-  if (fd < 0) return false;
+  if (fd < 0) {
+    lastFailure_ = FailureOfOpen(errno, path);
+    return false;
+  }
 
   const bool exclusive = (flags & shareDenyNone) == 0;
-  if (!IsUsableFile(fd, forWriting) || (exclusive && ::flock(fd, LOCK_EX | LOCK_NB) != 0) ||
+  lastFailure_ = UsabilityOf(fd, forWriting);
+  if (lastFailure_ == OpenFailure::kNone && exclusive && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    lastFailure_ = errno == EWOULDBLOCK ? OpenFailure::kHeld : OpenFailure::kOther;
+  }
+  if (lastFailure_ == OpenFailure::kNone &&
       ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+    lastFailure_ = OpenFailure::kOther;
+  }
+  if (lastFailure_ != OpenFailure::kNone) {
     ::close(fd);
     return false;
   }

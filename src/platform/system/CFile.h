@@ -17,14 +17,27 @@ class CFile {
     shareDenyNone = 0x0040,
   };
 
+  // Why the last Open failed.
+  enum class OpenFailure {
+    kNone,
+    kMissing,       // no file at the path
+    kNoPermission,  // the caller may not open it at all
+    kReadOnly,      // it may be read but not written (file or file system)
+    kHeld,          // another exclusive opener holds it
+    kNotAFile,      // a folder, device or pipe
+    kOther,
+  };
+
   CFile() = default;
   ~CFile();
   CFile(const CFile&) = delete;
   CFile& operator=(const CFile&) = delete;
 
   // Opens an existing file; never creates one. modeReadWrite fails for a file without write
-  // permission bits even when the caller could override them (root). False on any failure.
+  // permission bits even when the caller could override them (root). False on any failure,
+  // whose reason LastOpenFailure() then gives.
   bool Open(const std::string& path, unsigned flags);
+  OpenFailure LastOpenFailure() const { return lastFailure_; }
   // Reads up to `count` bytes into `buffer`; returns how many arrived.
   std::size_t Read(void* buffer, std::size_t count);
   void Close();
@@ -35,7 +48,11 @@ class CFile {
 
  private:
   int fd_ = -1;
+  OpenFailure lastFailure_ = OpenFailure::kNone;
 };
+
+// One English sentence telling the user why an open failed; empty for kNone.
+const char* DescribeOpenFailure(CFile::OpenFailure failure);
 
 // The page reader's byte source over an open CFile, from its current position to its end.
 class CFileSource : public ByteSource {

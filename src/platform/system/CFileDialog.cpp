@@ -7,12 +7,14 @@
 
 #include "platform/system/CFileDialogQt.h"
 #include "platform/system/CStringQt.h"
+#include "platform/system/DialogFrame.h"
 
 namespace {
 
 // Runs the real dialog; the chosen native path, or nothing when cancelled.
 std::optional<std::string> RunQtFileDialog(const FileDialogSettings& settings, QWidget* parent) {
   QFileDialog dialog(parent);
+  UseModalDialogFrame(&dialog);
   dialog.setAcceptMode(settings.openFileDialog ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
   dialog.setFileMode(settings.openFileDialog ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
   QStringList filters;

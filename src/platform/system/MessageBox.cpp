@@ -4,10 +4,11 @@
 #include <QMessageBox>
 
 #include "platform/system/CStringQt.h"
+#include "platform/system/DialogFrame.h"
 
 CString ApplicationTitle() {
   const QString name =
-      QCoreApplication::instance() ? QGuiApplication::applicationDisplayName() : QString();
+      QCoreApplication::instance() ? QCoreApplication::applicationName() : QString();
   return name.isEmpty() ? CString(L"PLIMDisp") : FromQString(name);
 }
 
@@ -19,6 +20,7 @@ int AfxMessageBox(const CString& text) {
   }
   QMessageBox box(QMessageBox::Warning, ToQString(caption), ToQString(text), QMessageBox::Ok,
                   QApplication::activeWindow());
+  UseModalDialogFrame(&box);
   box.exec();
   return IDOK;
 }

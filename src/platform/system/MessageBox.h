@@ -3,7 +3,9 @@
 #include "platform/system/CString.h"
 #include "platform/system/PlatformUi.h"
 
-// The application's title for captions: the display name the application set, or "PLIMDisp".
+// The application's title for captions: the application name, or "PLIMDisp" before there is
+// an application. (A display name is never set: the window system would append it to every
+// caption.)
 CString ApplicationTitle();
 
 // Shows `text` in a modal box with the application's title as caption, a warning icon and an
