@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -89,6 +91,28 @@ TEST(CliInfo, ReadsAPageThatTheViewerHolds) {
   CFile holder;
   ASSERT_TRUE(holder.Open(path, CFile::modeReadWrite));
   EXPECT_EQ(Cli({"info", path}).exitCode, 0);
+}
+
+// The note is read from the file piece by piece: every byte arrives once, in order, across
+// the pieces' borders, in the text, the JSON and an export's JSON alike.
+TEST(CliInfo, StreamsALargeHeaderNote) {
+  TempDir dir;
+  PageDraft page;
+  for (int i = 0; i < (2 << 20) + 3; ++i) page.headerNote += static_cast<char>(i * 7 + i / 256);
+  page.lines = {MakeLine("x", 0, 0, 1, 1)};
+  const std::string path = dir.File("note.plim");
+  ASSERT_TRUE(WritePageFile(path, page));
+  std::string hex;
+  for (const char c : page.headerNote) {
+    hex += "0123456789abcdef"[static_cast<unsigned char>(c) >> 4];
+    hex += "0123456789abcdef"[c & 0x0F];
+  }
+  EXPECT_NE(Cli({"info", path}).out.find("headerNote: " + hex + "\n"), std::string::npos);
+  const std::string json = Cli({"info", "--json", path}).out;
+  EXPECT_NE(json.find("\"headerNote\":\"" + hex + "\","), std::string::npos);
+  ASSERT_EQ(Cli({"export", path, "-o", dir.File("out")}).exitCode, 0);
+  std::ifstream exported(dir.File("out/note.json"), std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(exported), {}), json);
 }
 
 TEST(CliInfo, ExitCodesAndMessages) {
