@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <filesystem>
 
 #include "platform/framework/CDocTemplate.h"
 #include "platform/framework/CDocument.h"
@@ -92,8 +93,17 @@ bool CWinApp::ProcessShellCommand(CCommandLineInfo& info) {
   return false;
 }
 
-CDocument* CWinApp::OpenDocumentFile(const std::string& path) {
-  if (templates_.empty()) return nullptr;
+CDocument* CWinApp::OpenDocumentFile(const std::string& named) {
+  if (templates_.empty() || named.empty()) return nullptr;
+  // Documents and the recent-file list keep full paths, so an entry still opens from another
+  // working folder.
+  std::error_code error;
+  const std::filesystem::path full = std::filesystem::absolute(named, error);
+  // "a/../b" is shortened only when that names the same file: a may be a link.
+  const std::filesystem::path shortened = full.lexically_normal();
+  const std::string path = error ? named
+                           : std::filesystem::equivalent(full, shortened, error) ? shortened.string()
+                                                                                 : full.string();
   // A file the framework already opened is not opened twice: its window comes to the front.
   CDocument* document = templates_.front()->FindDocumentOf(path);
   if (document != nullptr && m_pMainWnd != nullptr) {
