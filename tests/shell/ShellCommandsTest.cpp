@@ -209,6 +209,9 @@ TEST_F(ShellFixture, AboutBoxShowsItsTextsAndClosesWithOkEnterOrEscape) {
   ASSERT_TRUE(about.Create());
   QDialog* dialog = about.Window();
   EXPECT_EQ(dialog->windowTitle(), "关于 PLIMDisp");
+  // A modal frame: no minimise or maximise button.
+  EXPECT_FALSE(dialog->windowFlags() &
+               (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
   QStringList texts;
   for (QLabel* label : dialog->findChildren<QLabel*>()) {
     if (!label->text().isEmpty()) texts << label->text();

@@ -1,5 +1,6 @@
 #include "platform/system/CFileDialog.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -13,7 +14,9 @@ namespace {
 
 // Runs the real dialog; the chosen native path, or nothing when cancelled.
 std::optional<std::string> RunQtFileDialog(const FileDialogSettings& settings, QWidget* parent) {
-  QFileDialog dialog(parent);
+  // A dialog without an owner would be a free top-level window, which window managers give
+  // minimise and maximise buttons and a taskbar entry.
+  QFileDialog dialog(parent != nullptr ? parent : QApplication::activeWindow());
   UseModalDialogFrame(&dialog);
   dialog.setAcceptMode(settings.openFileDialog ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
   dialog.setFileMode(settings.openFileDialog ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
