@@ -1,30 +1,23 @@
 #include "cli/OutputGroup.h"
 
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
 
+#include "cli/TemporaryCleanup.h"
+
 namespace {
 
-// SIGINT, SIGTERM and SIGHUP held back while the object lives, so a group is never cut in
-// half: a signal that came meanwhile arrives when it goes.
+// SIGINT, SIGTERM and SIGHUP held back on every thread while the object lives, so a group
+// is never cut in half: a signal that came meanwhile takes effect when it goes.
 class FatalSignalsHeld {
  public:
-  FatalSignalsHeld() {
-    sigset_t held;
-    sigemptyset(&held);
-    for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&held, signalNumber);
-    ::pthread_sigmask(SIG_BLOCK, &held, &previous_);
-  }
-  ~FatalSignalsHeld() { ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
+  FatalSignalsHeld() { HoldFatalSignals(); }
+  ~FatalSignalsHeld() { ReleaseFatalSignals(); }
   FatalSignalsHeld(const FatalSignalsHeld&) = delete;
   FatalSignalsHeld& operator=(const FatalSignalsHeld&) = delete;
-
- private:
-  sigset_t previous_;
 };
 
 // An exclusive flock(2) on a folder, held while the object lives.

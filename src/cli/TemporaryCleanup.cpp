@@ -22,13 +22,25 @@ struct Slot {
 };
 
 Slot g_slots[kSlots];
+std::atomic<int> g_holds{0};    // threads between HoldFatalSignals and ReleaseFatalSignals
+std::atomic<int> g_pending{0};  // a signal that came during a hold
 
-extern "C" void RemoveTemporariesAndDie(int signalNumber) {
+void RemoveTemporariesAndDie(int signalNumber) {
   for (Slot& slot : g_slots) {
     if (slot.ready.load()) ::unlink(slot.path);
   }
-  // SA_RESETHAND restored the default action; the raised signal arrives when this returns.
+  struct sigaction fallback {};
+  fallback.sa_handler = SIG_DFL;
+  ::sigaction(signalNumber, &fallback, nullptr);
+  // Delivered to this thread once the handler (if this is one) returns.
   ::raise(signalNumber);
+}
+
+// Notes the signal first and looks at the holds second, while a release drops its hold first
+// and looks at the note second: whichever runs last sees the other, so none is lost.
+extern "C" void OnFatalSignal(int signalNumber) {
+  g_pending.store(signalNumber);
+  if (g_holds.load() == 0) RemoveTemporariesAndDie(signalNumber);
 }
 
 void InstallHandlers() {
@@ -38,8 +50,7 @@ void InstallHandlers() {
       continue;
     }
     struct sigaction action {};
-    action.sa_handler = RemoveTemporariesAndDie;
-    action.sa_flags = SA_RESETHAND;
+    action.sa_handler = OnFatalSignal;
     sigfillset(&action.sa_mask);
     ::sigaction(signalNumber, &action, nullptr);
   }
@@ -65,4 +76,14 @@ void ForgetTemporary(int slot) {
   if (slot < 0 || slot >= kSlots) return;
   g_slots[slot].ready.store(false);
   g_slots[slot].claimed.store(false);
+}
+
+void HoldFatalSignals() { g_holds.fetch_add(1); }
+
+void ReleaseFatalSignals() {
+  if (g_holds.fetch_sub(1) == 1) {
+    if (const int signalNumber = g_pending.load(); signalNumber != 0) {
+      RemoveTemporariesAndDie(signalNumber);
+    }
+  }
 }

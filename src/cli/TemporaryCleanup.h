@@ -11,3 +11,9 @@
 int RememberTemporary(const std::string& path);
 // Unregisters the slot once the temporary is gone or renamed; -1 is ignored.
 void ForgetTemporary(int slot);
+
+// Between these two calls, on any thread, SIGINT, SIGTERM and SIGHUP wait: the process ends
+// as the signal asks only once no thread holds them any more, so a group of files being
+// published is never cut in half. Calls pair up per thread and may nest across threads.
+void HoldFatalSignals();
+void ReleaseFatalSignals();

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <thread>
 #include <vector>
@@ -181,17 +182,33 @@ TEST(CliOutputSafety, FailedPagesAndSignalsLeaveNoTemporaries) {
   EXPECT_EQ(failed.exitCode, 1);
   EXPECT_EQ(Entries(out), std::vector<std::string>{"big_002.gt.txt"});
 
+  fs::remove(out / "big_002.gt.txt");
+  const std::string small = dir.File("small.plim");
+  ASSERT_TRUE(WritePageFile(small, SmallPage()));
   const std::string err = dir.File("err");
+  // Killed at different moments, an export on two threads leaves each page whole or absent.
+  const std::map<std::string, std::size_t> filesOfPage = {{"big", 7}, {"small", 5}};
   for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
-    SCOPED_TRACE(signalNumber);
-    const pid_t pid = Start({"render", page, "-o", (out / "big.png").string()}, "/dev/null", err);
-    std::this_thread::sleep_for(std::chrono::milliseconds(150));
-    kill(pid, signalNumber);
-    const int status = Wait(pid);
-    // A fast machine may have finished; then the picture is there, whole.
-    if (WIFSIGNALED(status)) EXPECT_EQ(WTERMSIG(status), signalNumber);
-    for (const std::string& name : Entries(out)) EXPECT_NE(name[0], '.') << name;
-    fs::remove(out / "big.png");
+    for (const bool render : {true, false}) {
+      SCOPED_TRACE(std::to_string(signalNumber) + (render ? " render" : " export"));
+      const pid_t pid =
+          render ? Start({"render", page, "-o", (out / "big.png").string()}, "/dev/null", err)
+                 : Start({"export", "-j", "2", small, page, small, "-o", out.string(), "--force"},
+                         "/dev/null", err);
+      std::this_thread::sleep_for(std::chrono::milliseconds(render ? 150 : 50 * signalNumber));
+      kill(pid, signalNumber);
+      const int status = Wait(pid);
+      // A fast machine may have finished; then the output is there, whole.
+      if (WIFSIGNALED(status)) EXPECT_EQ(WTERMSIG(status), signalNumber);
+      std::map<std::string, std::size_t> found;
+      for (const std::string& name : Entries(out)) {
+        EXPECT_NE(name[0], '.') << name;
+        if (!render) ++found[name.substr(0, name.find_first_of("_."))];
+      }
+      for (const auto& [title, count] : found) EXPECT_EQ(count, filesOfPage.at(title)) << title;
+      fs::remove_all(out);
+      fs::create_directory(out);
+    }
   }
 }
 
