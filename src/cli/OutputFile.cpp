@@ -220,9 +220,9 @@ bool OutputFile::Publish() {
       }
     }
     if (result != 0) {
-      const int reason = errno;
+      Fail(errno == EEXIST ? "it exists" : SystemReason(errno));
       Abort();
-      return Fail(reason == EEXIST ? "it exists" : SystemReason(reason));
+      return false;
     }
     temporary_.clear();
     ForgetTemporary(cleanupSlot_);

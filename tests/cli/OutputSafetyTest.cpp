@@ -230,8 +230,10 @@ TEST(CliOutputSafety, ExportsOfOneTitleNeverMix) {
     const pid_t first = Start({"export", one, "-o", out.string()}, "/dev/null", errOne);
     const pid_t second = Start({"export", two, "-o", out.string()}, "/dev/null", errTwo);
     const int exitOne = WEXITSTATUS(Wait(first)), exitTwo = WEXITSTATUS(Wait(second));
-    // Exactly one wins, and all the files are the winner's.
+    // Exactly one wins, and all the files are the winner's; the other names a file in the way.
     EXPECT_EQ(exitOne + exitTwo, 1);
+    const std::string loserErr = ReadWholeFile(exitOne == 0 ? errTwo : errOne);
+    EXPECT_TRUE(loserErr.find(" exists") != std::string::npos) << loserErr;
     const std::string winner = exitOne == 0 ? one : two;
     EXPECT_EQ(ReadWholeFile(out / "same.json"), Cli({"info", "--json", winner}).out);
     ASSERT_EQ(Cli({"export", "--force", winner, "-o", dir.File("check")}).exitCode, 0);
