@@ -193,11 +193,9 @@ int RunExport(Arguments arguments) {
     return UsageError(kExportCommand, "unknown format " + format + " (lines or page)");
   }
   const fs::path folder = parsed.Value("-o");
-  std::error_code error;
-  fs::create_directories(folder, error);
-  if (!fs::is_directory(folder, error)) {
-    std::fprintf(stderr, "plimdisp-cli export: cannot make the folder %s\n",
-                 DisplayText(folder.string()).c_str());
+  if (std::string reason; !MakeOutputFolder(folder.string(), reason)) {
+    std::fprintf(stderr, "plimdisp-cli export: cannot make the folder %s: %s\n",
+                 DisplayText(folder.string()).c_str(), reason.c_str());
     return kExitCannotOpen;
   }
   const PageInputs inputs = ExpandPageInputs(parsed.inputs);

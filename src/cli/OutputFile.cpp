@@ -95,6 +95,16 @@ std::string SystemReason(int errorNumber) {
   return std::error_code(errorNumber, std::generic_category()).message();
 }
 
+bool MakeOutputFolder(const std::string& path, std::string& reason) {
+  std::error_code error;
+  std::filesystem::create_directories(path, error);
+  if (!error && !std::filesystem::is_directory(path, error) && !error) {
+    error = std::make_error_code(std::errc::not_a_directory);
+  }
+  if (error) reason = SystemReason(error.value());
+  return !error;
+}
+
 void NoteRunInput(const std::string& path) {
   struct stat info {};
   if (::stat(path.c_str(), &info) != 0) return;

@@ -71,5 +71,9 @@ class OutputFile {
 void NoteRunInput(const std::string& path);
 void NoteRunInput(int fd);
 
+// Makes the folder `path` and any missing parents, as mkdir -p does. On failure returns false
+// and sets `reason` to the system's reason, e.g. "Not a directory".
+bool MakeOutputFolder(const std::string& path, std::string& reason);
+
 // The system's message for `errorNumber`, e.g. "Permission denied".
 std::string SystemReason(int errorNumber);

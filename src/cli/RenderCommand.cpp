@@ -120,13 +120,10 @@ int RunRender(Arguments arguments) {
     // Surely a slip: several pictures cannot go into one PNG, and a folder so named surprises.
     return UsageError(kRenderCommand, "-o OUT.png takes exactly one FILE; give -o DIR for several");
   }
-  if (toFolder) {
-    std::filesystem::create_directories(output, error);
-    if (!std::filesystem::is_directory(output, error)) {
-      std::fprintf(stderr, "plimdisp-cli render: cannot make the folder %s\n",
-                   DisplayText(output.string()).c_str());
-      return kExitCannotOpen;
-    }
+  if (std::string reason; toFolder && !MakeOutputFolder(output.string(), reason)) {
+    std::fprintf(stderr, "plimdisp-cli render: cannot make the folder %s: %s\n",
+                 DisplayText(output.string()).c_str(), reason.c_str());
+    return kExitCannotOpen;
   }
 
   const std::unique_ptr<QApplication> application = MakeApplication();

@@ -209,7 +209,10 @@ TEST(CliExport, CodePageAndUsage) {
     EXPECT_NE(result.err.find("Usage: plimdisp-cli export"), std::string::npos);
   }
   std::ofstream(dir.File("plain")) << "x";
-  EXPECT_EQ(Cli({"export", path, "-o", dir.File("plain")}).exitCode, 1);
+  const ProgramResult notAFolder = Cli({"export", path, "-o", dir.File("plain")});
+  EXPECT_EQ(notAFolder.exitCode, 1);
+  EXPECT_EQ(notAFolder.err, "plimdisp-cli export: cannot make the folder " + dir.File("plain") +
+                                ": Not a directory\n");
 }
 
 }  // namespace
