@@ -10,7 +10,7 @@
 namespace {
 
 std::string CharText(char32_t c) {
-  if (c < 0x20 || c == 0x7F) {
+  if (c < 0x20 || (c >= 0x7F && c < 0xA0)) {  // C0, DEL and C1 controls
     char name[16];
     std::snprintf(name, sizeof name, "U+%04X", static_cast<unsigned>(c));
     return name;
