@@ -158,6 +158,12 @@ std::unique_ptr<OutputFile> OutputFile::Open(const std::string& path, Existing e
   std::unique_ptr<OutputFile> file = make(Kind::kTemporary, fd);
   file->temporary_ = std::move(temporary);
   file->cleanupSlot_ = cleanupSlot;
+  if (exists && S_ISREG(linked.st_mode)) {
+    file->replacesFile_ = true;
+    file->replacedMode_ = linked.st_mode & 0777;  // no set-id bits on what is written
+    file->replacedOwner_ = linked.st_uid;
+    file->replacedGroup_ = linked.st_gid;
+  }
   return file;
 }
 
@@ -192,7 +198,10 @@ bool OutputFile::CloseDescriptor(bool sync) {
   if (fine && sync && ::fsync(fd_) != 0) fine = Fail(SystemReason(errno));
   if (fine && kind_ == Kind::kTemporary) {
     struct stat info {};
-    if (::fchmod(fd_, NewFileMode()) != 0 || ::fstat(fd_, &info) != 0) {
+    // Giving a file away needs privileges: without them it stays the caller's.
+    if (replacesFile_) static_cast<void>(::fchown(fd_, replacedOwner_, replacedGroup_));
+    const mode_t mode = replacesFile_ ? static_cast<mode_t>(replacedMode_) : NewFileMode();
+    if (::fchmod(fd_, mode) != 0 || ::fstat(fd_, &info) != 0) {
       fine = Fail(SystemReason(errno));
     }
     device_ = static_cast<unsigned long long>(info.st_dev);

@@ -13,7 +13,8 @@
 //    written directly;
 //  - any other path: a fresh temporary in the same folder, made with O_CREAT|O_EXCL and a
 //    random name so nothing planted there is followed, then synced, closed and moved onto the
-//    path at Commit. A symbolic link at the path is replaced, never written through.
+//    path at Commit. A symbolic link at the path is replaced, never written through; a regular
+//    file replaced keeps its permission bits (and, where the system allows, its owner).
 // A temporary never outlives a failure, an Abort, the destructor of an uncommitted file, or
 // SIGINT, SIGTERM or SIGHUP. Every write, sync and close is checked; the first failure makes
 // the rest of the writes no-ops and Commit false.
@@ -60,6 +61,10 @@ class OutputFile {
   int fd_;
   std::string temporary_;  // the temporary's path while it exists
   int cleanupSlot_ = -1;   // its registration for removal on a fatal signal
+  // The regular file the temporary replaces: its mode and owner carry over, as when a file is
+  // written in place; without one a new file gets 0666 less the umask.
+  bool replacesFile_ = false;
+  unsigned replacedMode_ = 0, replacedOwner_ = 0, replacedGroup_ = 0;
   std::string error_;
   bool published_ = false;
   // The written file's identity, known after Finish, so Withdraw removes nothing else.

@@ -137,6 +137,18 @@ TEST(CliOutputSafety, DevicesAndStandardOutputAreWrittenInPlace) {
     EXPECT_EQ(result.out, png) << stdoutName;
   }
   EXPECT_EQ(Entries(dir.path()), (std::vector<std::string>{"page.plim", "page.png"}));
+
+  // A file replaced keeps its permissions; a new one gets 0666 less the umask.
+  ASSERT_EQ(chmod(dir.File("page.png").c_str(), 0640), 0);
+  ASSERT_EQ(Cli({"render", page, "-o", dir.File("page.png")}).exitCode, 0);
+  EXPECT_EQ(fs::status(dir.File("page.png")).permissions(),
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  const mode_t mask = umask(022);
+  ASSERT_EQ(Cli({"render", page, "-o", dir.File("new.png")}).exitCode, 0);
+  umask(mask);
+  EXPECT_EQ(fs::status(dir.File("new.png")).permissions(),
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                fs::perms::others_read);
 }
 
 TEST(CliOutputSafety, LostStandardOutputFailsTheRun) {
@@ -199,7 +211,9 @@ TEST(CliOutputSafety, FailedPagesAndSignalsLeaveNoTemporaries) {
       kill(pid, signalNumber);
       const int status = Wait(pid);
       // A fast machine may have finished; then the output is there, whole.
-      if (WIFSIGNALED(status)) EXPECT_EQ(WTERMSIG(status), signalNumber);
+      if (WIFSIGNALED(status)) {
+        EXPECT_EQ(WTERMSIG(status), signalNumber);
+      }
       std::map<std::string, std::size_t> found;
       for (const std::string& name : Entries(out)) {
         EXPECT_NE(name[0], '.') << name;

@@ -126,7 +126,9 @@ TEST_P(PageRefusal, IsRefusedWithItsReasonAndKeepsOnlyCompleteLines) {
     for (std::size_t i = 0; i < kMaxLines; ++i) {
       const bool owned = static_cast<std::int32_t>(i) < c.completeLines;
       EXPECT_EQ(page.body->lines[i].label.data() != nullptr, owned) << "entry " << i;
-      if (depth == ReadDepth::kTable) EXPECT_TRUE(page.body->lines[i].pixels.empty());
+      if (depth == ReadDepth::kTable) {
+        EXPECT_TRUE(page.body->lines[i].pixels.empty());
+      }
     }
   }
 }
