@@ -1,7 +1,6 @@
 #include "cli/OutputFile.h"
 
 #include <fcntl.h>
-#include <signal.h>
 #include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -63,14 +62,12 @@ int MakeTemporary(const std::string& path, std::string& temporary, int& cleanupS
   const std::filesystem::path target(path);
   const std::string name = target.filename().string().substr(0, kMaxNameInTemporary);
   std::string pattern = (target.parent_path() / ("." + name + ".XXXXXX")).string();
-  // Blocked, no signal falls between the creation and the registration.
-  sigset_t all, previous;
-  sigfillset(&all);
-  ::pthread_sigmask(SIG_BLOCK, &all, &previous);
+  // Held, no fatal signal falls between the creation and the registration.
+  HoldFatalSignals();
   const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
   const int savedErrno = errno;
   if (fd >= 0) cleanupSlot = RememberTemporary(pattern);
-  ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+  ReleaseFatalSignals();
   errno = savedErrno;
   if (fd >= 0) temporary = std::move(pattern);
   return fd;

@@ -56,11 +56,15 @@ void InstallHandlers() {
   }
 }
 
+void InstallHandlersOnce() {
+  static std::once_flag installed;
+  std::call_once(installed, InstallHandlers);
+}
+
 }  // namespace
 
 int RememberTemporary(const std::string& path) {
-  static std::once_flag installed;
-  std::call_once(installed, InstallHandlers);
+  InstallHandlersOnce();
   if (path.size() >= PATH_MAX) return -1;
   for (int i = 0; i < kSlots; ++i) {
     bool expected = false;
@@ -78,7 +82,10 @@ void ForgetTemporary(int slot) {
   g_slots[slot].claimed.store(false);
 }
 
-void HoldFatalSignals() { g_holds.fetch_add(1); }
+void HoldFatalSignals() {
+  InstallHandlersOnce();
+  g_holds.fetch_add(1);
+}
 
 void ReleaseFatalSignals() {
   if (g_holds.fetch_sub(1) == 1) {
