@@ -130,10 +130,6 @@ void CMultiDocTemplate::CloseDocument(CDocument* document) {
   for (CMDIChildWnd* frame : FramesOf(document)) frame->close();
 }
 
-void CMultiDocTemplate::CloseAllDocuments() {
-  for (CMDIChildWnd* frame : std::vector<CMDIChildWnd*>(frames_)) frame->close();
-}
-
 void CMultiDocTemplate::OnFrameClosed(CMDIChildWnd* frame) {
   CDocument* document = frame->GetActiveDocument();
   std::erase(frames_, frame);

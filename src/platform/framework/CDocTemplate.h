@@ -61,10 +61,8 @@ class CMultiDocTemplate : public CCmdTarget {
   CDocument* FindDocumentOf(const std::string& path) const;
   // The open windows of `document`, in the order they were made.
   std::vector<CMDIChildWnd*> FramesOf(const CDocument* document) const;
-  std::size_t DocumentCount() const { return documents_.size(); }
   // Closes every window of `document`; the document goes with its last window.
   void CloseDocument(CDocument* document);
-  void CloseAllDocuments();
 
  private:
   friend class CMDIChildWnd;

@@ -17,7 +17,6 @@ class CRecentFileList {
 
   void Add(const std::string& path);
   void Remove(int index);
-  int GetSize() const { return size_; }
   const std::vector<std::string>& Entries() const { return entries_; }
 
   // Read from and write to the application's per-user settings.

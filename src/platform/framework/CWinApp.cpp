@@ -60,7 +60,6 @@ int CWinApp::ExitInstance() {
 }
 
 void CWinApp::SetRegistryKey(const CString& key) {
-  m_pszRegistryKey = key;
   QCoreApplication::setOrganizationName(ToQString(key));
   QCoreApplication::setApplicationName(ToQString(m_pszAppName));
 }

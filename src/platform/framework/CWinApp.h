@@ -81,11 +81,9 @@ class CWinApp : public CCmdTarget {
   void SetArguments(std::vector<std::string> arguments) { arguments_ = std::move(arguments); }
 
   CMDIFrameWnd* m_pMainWnd = nullptr;
-  int m_nCmdShow = 1;  // SW_SHOWNORMAL
   unsigned m_dwRestartManagerSupportFlags = 0;
   CString m_strAppID;
   CString m_pszAppName;
-  CString m_pszRegistryKey;
 
  protected:
   std::vector<std::unique_ptr<CMultiDocTemplate>> templates_;

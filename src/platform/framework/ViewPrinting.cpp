@@ -116,15 +116,11 @@ bool PrintJob(CView& view, CPrintInfo& info, QPrinter& printer) {
   CDC jobDc(noCanvas);
   view.OnBeginPrinting(&jobDc, &info);
   QPainter painter;
-  bool printed = painter.begin(&printer);
   const double previewScale =
       info.m_bPreview ? std::min(1.0, kPreviewDotsPerInch / std::max(1, printer.resolution()))
                       : 1.0;
-  for (unsigned page = info.GetMinPage(); printed && page <= info.GetMaxPage(); ++page) {
-    if (page != info.GetMinPage()) printer.newPage();
-    info.m_nCurPage = page;
-    printed = PrintPageInBands(view, info, painter, PrintableArea(printer), previewScale);
-  }
+  const bool printed = painter.begin(&printer) &&
+                       PrintPageInBands(view, info, painter, PrintableArea(printer), previewScale);
   if (painter.isActive()) painter.end();
   view.OnEndPrinting(&jobDc, &info);
   return printed;

@@ -20,7 +20,7 @@ inline constexpr long long kBandPixels = 4LL << 20;
 bool PrintPageInBands(CView& view, CPrintInfo& info, QPainter& painter, const QRect& page,
                       double previewScale = 1.0, long long bandPixels = kBandPixels);
 
-// Runs a whole job of `view` on `printer`: every page from the first to the last.
+// Runs a whole job of `view` on `printer`: its one page, in bands.
 bool PrintJob(CView& view, CPrintInfo& info, QPrinter& printer);
 
 // Replaces the print dialog: the function gets the printer and returns whether to print.
