@@ -190,7 +190,7 @@ TEST(CliRender, RefusalsAndUsageErrors) {
     const char* message;  // expected in stderr (stdout for --help)
   } cases[] = {
       {"beyond 100 megapixels", {huge, "-o", out}, 1, "100 megapixels"},
-      {"shrunk below the limit", {huge, "-o", out, "--keys", "-"}, 0, ""},
+      {"shrunk below the limit", {huge, "-o", out, "--keys", "------"}, 0, ""},
       {"no area", {flat, "-o", out}, 1, "no area"},
       {"zoomed to nothing", {good, "-o", out, "--keys", "-------"}, 1, "no area"},
       {"missing file", {dir.File("none.plim"), "-o", out}, 1, "Cannot open the PLIM file"},

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "samplegen/SampleText.h"
 
 namespace {
@@ -12,6 +14,8 @@ struct EncodeCase {
   std::string bytes;  // expected code page 936 bytes; empty with charCount -1 means refused
   std::int32_t charCount;
 };
+
+void PrintTo(const EncodeCase& c, std::ostream* out) { *out << c.name; }
 
 class EncodeCp936LabelTest : public testing::TestWithParam<EncodeCase> {};
 

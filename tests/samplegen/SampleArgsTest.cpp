@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 namespace {
 
 struct ArgsCase {
@@ -12,6 +14,8 @@ struct ArgsCase {
   std::uint32_t seed;
   std::optional<std::int32_t> lineCount;
 };
+
+void PrintTo(const ArgsCase& c, std::ostream* out) { *out << c.name; }
 
 class ParseSampleArgsTest : public testing::TestWithParam<ArgsCase> {};
 
