@@ -1,5 +1,7 @@
-// Replays every input a fuzz target once failed on (tests/data/regressions) through the same
-// target body; a body that finds its promise broken aborts the program with the reason.
+// Replays every file of tests/data/regressions (hostile pages, and inputs a fuzz target once
+// failed on) through its target body; a body that finds its promise broken aborts the program
+// with the reason. A folder with nothing to replay of either kind is a failure: the replay
+// would pass without checking anything.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -27,7 +29,8 @@ TEST(FuzzRegressions, EveryRecordedInputPassesItsTarget) {
   ASSERT_NE(source, nullptr);
   const fs::path folder = fs::path(source) / "tests" / "data" / "regressions";
   ASSERT_TRUE(fs::is_directory(folder));
-  int replayed = 0;
+  int loads = 0;
+  int draws = 0;
   for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
     const std::string kind = entry.path().extension().string();
     if (kind != ".load" && kind != ".draw") continue;
@@ -35,9 +38,11 @@ TEST(FuzzRegressions, EveryRecordedInputPassesItsTarget) {
     const std::vector<std::uint8_t> bytes = ReadBytes(entry.path());
     const auto body = kind == ".load" ? &FuzzLoadPage : &FuzzDrawPage;
     EXPECT_EQ(body(bytes.data(), bytes.size()), 0);
-    ++replayed;
+    ++(kind == ".load" ? loads : draws);
   }
-  RecordProperty("replayed", replayed);
+  EXPECT_GT(loads, 0) << "no .load file in " << folder;
+  EXPECT_GT(draws, 0) << "no .draw file in " << folder;
+  RecordProperty("replayed", loads + draws);
 }
 
 }  // namespace
