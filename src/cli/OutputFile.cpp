@@ -54,7 +54,15 @@ mode_t NewFileMode() {
   return mode;
 }
 
-bool SameFile(const struct stat& a, const struct stat& b) { return IdentityOf(a) == IdentityOf(b); }
+// Whether `info` is the file standard output writes to. A guarded closed stdout (see
+// GuardStandardStreams) is open for reading only and counts as no file.
+bool IsStandardOutput(const struct stat& info) {
+  struct stat standardOutput {};
+  const int flags = ::fcntl(STDOUT_FILENO, F_GETFL);
+  return flags != -1 && (flags & O_ACCMODE) != O_RDONLY &&
+         ::fstat(STDOUT_FILENO, &standardOutput) == 0 &&
+         IdentityOf(info) == IdentityOf(standardOutput);
+}
 
 // A fresh temporary beside `path`, opened O_CREAT|O_EXCL (a planted link makes that fail) and
 // registered for removal on a fatal signal. Returns the descriptor, or -1 with errno set.
@@ -118,8 +126,8 @@ void NoteRunInput(int fd) {
 
 std::unique_ptr<OutputFile> OutputFile::Open(const std::string& path, Existing existing,
                                              std::string& error) {
-  struct stat linked {
-  }, target{}, standardOutput{};
+  struct stat linked {};
+  struct stat target {};
   const bool exists = ::lstat(path.c_str(), &linked) == 0;
   const bool reaches = ::stat(path.c_str(), &target) == 0;
   if ((exists && IsRunInput(linked)) || (reaches && IsRunInput(target))) {
@@ -129,8 +137,7 @@ std::unique_ptr<OutputFile> OutputFile::Open(const std::string& path, Existing e
   const auto make = [&](Kind kind, int fd) {
     return std::unique_ptr<OutputFile>(new OutputFile(path, kind, existing, fd));
   };
-  if (path == "-" || (reaches && ::fstat(STDOUT_FILENO, &standardOutput) == 0 &&
-                      SameFile(target, standardOutput))) {
+  if (path == "-" || (reaches && IsStandardOutput(target))) {
     return make(Kind::kStandardOutput, -1);
   }
   if (reaches && S_ISDIR(target.st_mode)) {
