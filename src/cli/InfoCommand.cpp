@@ -35,8 +35,8 @@ int RunInfo(Arguments arguments) {
     first = false;
     if (!whole) {
       PrintOut("\n");
-      std::fprintf(stderr, "%s: %s: %s\n", DisplayText(path).c_str(), kCannotOpenMessage,
-                   DescribePageFault({.error = PageError::kReadFailed}).c_str());
+      PrintErr(DisplayText(path) + ": " + kCannotOpenMessage + ": " +
+               DescribePageFault({.error = PageError::kReadFailed}) + "\n");
     }
     return whole;
   });
