@@ -8,8 +8,10 @@
 // Passes to measure the page view's drawing pass against. Each draws `lines` at `zoom` onto the
 // context's canvas, origin and clip, labels included.
 
-// The pass read literally: every line's whole bitmap built and transferred, every label
-// written, nothing culled.
+// The pass read literally, sharing none of the view's row kernels: every line's whole 24-bit
+// bitmap rebuilt with a plain per-pixel loop and transferred by a plain per-pixel stretched
+// transfer (each destination pixel inside the clip ANDs the source pixels of its span onto the
+// page, upward and so mirrored), every label written, nothing culled.
 void LiteralPass(CDC& dc, std::span<const PageLine> lines, float zoom);
 
 // The obvious Qt way: each line whose destination meets the clip wrapped as a grey QImage,
