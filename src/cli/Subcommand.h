@@ -33,3 +33,4 @@ extern const Subcommand kCheckCommand;
 extern const Subcommand kRenderCommand;
 extern const Subcommand kStatsCommand;
 extern const Subcommand kGrepCommand;
+extern const Subcommand kThumbnailCommand;

@@ -12,8 +12,9 @@
 
 namespace {
 
-const Subcommand* const kSubcommands[] = {&kInfoCommand,   &kExportCommand, &kCheckCommand,
-                                          &kRenderCommand, &kStatsCommand,  &kGrepCommand};
+const Subcommand* const kSubcommands[] = {&kInfoCommand,  &kExportCommand, &kCheckCommand,
+                                          &kRenderCommand, &kStatsCommand, &kGrepCommand,
+                                          &kThumbnailCommand};
 
 void PrintUsage(std::FILE* out) {
   std::fprintf(out, "Usage: plimdisp-cli COMMAND [ARGUMENTS]\n       plimdisp-cli --version\n\n");

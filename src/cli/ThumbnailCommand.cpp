@@ -1,0 +1,91 @@
+// plimdisp-cli thumbnail FILE -o OUT.png [--size N] [--codepage NAME]: a picture of the page
+// whose longer side is N pixels, for file managers. The line images are drawn by the drawing
+// pass's line step at the zoom that shrinks the page to that size, each device pixel the AND
+// of the page pixels it covers, so thin dark strokes stay dark. Labels are left out: at 16
+// pixels, whatever the zoom, they would hide the lines of a small picture.
+#include <charconv>
+#include <cmath>
+#include <memory>
+#include <string>
+
+#include "cli/CliPage.h"
+#include "cli/CommandLine.h"
+#include "cli/OutputFile.h"
+#include "cli/PagePicture.h"
+#include "cli/Subcommand.h"
+#include "cli/TextFormat.h"
+#include "platform/canvas/Scale.h"
+
+namespace {
+
+constexpr OptionSpec kThumbnailOptions[] = {{"-o", true}, {"--size", true}};
+constexpr std::int32_t kDefaultSize = 256;
+constexpr std::int32_t kMaxSize = 4096;
+
+bool Fail(const std::string& problem) {
+  PrintErr("plimdisp-cli thumbnail: " + DisplayText(problem) + "\n");
+  return false;
+}
+
+// The zoom at which `longer` page pixels scale to exactly `size` device pixels: size / longer,
+// raised by the last float steps that single-precision truncation can take off.
+float ZoomToFit(std::int32_t longer, std::int32_t size) {
+  float zoom = static_cast<float>(size) / static_cast<float>(longer);
+  while (ScaleToDevice(longer, zoom) < size) zoom = std::nextafter(zoom, 2.0f * zoom);
+  return zoom;
+}
+
+bool MakeThumbnail(const std::string& path, const std::string& output, std::int32_t size) {
+  std::string error;
+  const std::unique_ptr<OutputFile> file =
+      OutputFile::Open(output, OutputFile::Existing::kReplace, error);
+  if (!file) return Fail("cannot write " + output + ": " + error);
+  const std::optional<CliPage> page = LoadPageOrReport(path);
+  if (!page) return false;
+  const PageBody& body = *page->body;
+  if (body.pageWidth <= 0 || body.pageHeight <= 0) {
+    return Fail("the page has no area (" + std::to_string(body.pageWidth) + " x " +
+                std::to_string(body.pageHeight) + " pixels); nothing to draw");
+  }
+  const float zoom = ZoomToFit(std::max(body.pageWidth, body.pageHeight), size);
+  Canvas canvas;
+  if (canvas.Allocate(std::max(ScaleToDevice(body.pageWidth, zoom), 1),
+                      std::max(ScaleToDevice(body.pageHeight, zoom), 1)) != CanvasError::kNone) {
+    return Fail("cannot make the picture");
+  }
+  canvas.FillWhite();
+  if (!DrawLineImages(body, zoom, canvas)) return Fail("not enough memory to draw every line");
+  const std::optional<std::string> png = EncodeGreyCanvasPng(canvas);
+  if (!png) return Fail("cannot encode the picture as PNG");
+  if (!file->Write(*png) || !file->Commit()) {
+    return Fail("cannot write " + output + ": " + file->error());
+  }
+  return true;
+}
+
+int RunThumbnail(Arguments arguments) {
+  ParseOutcome outcome = ParseArguments(kThumbnailCommand, arguments, kThumbnailOptions);
+  if (const int* exitCode = std::get_if<int>(&outcome)) return *exitCode;
+  const ParsedArguments& parsed = std::get<ParsedArguments>(outcome);
+  if (parsed.inputs.size() != 1) return UsageError(kThumbnailCommand, "give exactly one FILE");
+  if (!parsed.Has("-o")) return UsageError(kThumbnailCommand, "-o OUT.png is missing");
+  const std::string sizeText = parsed.Value("--size", std::to_string(kDefaultSize));
+  std::int32_t size = 0;
+  const auto [end, error] =
+      std::from_chars(sizeText.data(), sizeText.data() + sizeText.size(), size);
+  if (error != std::errc() || end != sizeText.data() + sizeText.size() || size < 1 ||
+      size > kMaxSize) {
+    return UsageError(kThumbnailCommand, "--size needs a number of pixels from 1 to " +
+                                             std::to_string(kMaxSize) + ", not " + sizeText);
+  }
+  return MakeThumbnail(parsed.inputs.front(), parsed.Value("-o"), size) ? kExitOk
+                                                                         : kExitCannotOpen;
+}
+
+}  // namespace
+
+const Subcommand kThumbnailCommand{
+    "thumbnail", "thumbnail FILE -o OUT.png [--size N] [--codepage NAME]",
+    "Draw the page's line images into a grey PNG whose longer side is N pixels (default 256), "
+    "each pixel the AND of the page pixels it covers; for file managers' thumbnails.",
+    RunThumbnail};
