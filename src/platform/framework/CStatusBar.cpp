@@ -54,6 +54,8 @@ void SetLockKeyStateForTesting(std::function<bool(UINT)> state) {
   LockStateOverride() = std::move(state);
 }
 
+CStatusBar::~CStatusBar() { delete lockKeyWatcher_; }
+
 bool CStatusBar::Create(CMDIFrameWnd* parent, unsigned /*style*/, UINT id) {
   if (parent == nullptr || bar_ != nullptr) return false;
   id_ = id;
@@ -61,7 +63,7 @@ bool CStatusBar::Create(CMDIFrameWnd* parent, unsigned /*style*/, UINT id) {
   parent->setStatusBar(bar_);
   parent->RegisterStatusBar(this);
   if (QCoreApplication::instance() != nullptr) {
-    new LockKeyWatcher(bar_, [this] { UpdateIndicators(); });
+    lockKeyWatcher_ = new LockKeyWatcher(bar_, [this] { UpdateIndicators(); });
   }
   return true;
 }

@@ -16,6 +16,8 @@ class QLabel;
 class CStatusBar {
  public:
   CStatusBar() = default;
+  // The bar widget belongs to the frame; what refreshes the indicators goes with this object.
+  ~CStatusBar();
   CStatusBar(const CStatusBar&) = delete;
   CStatusBar& operator=(const CStatusBar&) = delete;
 
@@ -40,6 +42,7 @@ class CStatusBar {
     QLabel* label;
   };
   QPointer<QStatusBar> bar_;
+  QPointer<QObject> lockKeyWatcher_;
   std::vector<Pane> panes_;
   UINT id_ = 0;
 };
