@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QGuiApplication>
 
@@ -66,6 +67,27 @@ TEST_F(CDCTest, LabelFontHasASixteenPixelCellThatShowsChinese) {
   EXPECT_LE(metrics.ascent() + metrics.descent(), 16);
   EXPECT_GE(metrics.ascent() + metrics.descent(), 12);  // not needlessly small
   EXPECT_TRUE(metrics.inFont(QChar(0x4E2D)));           // 中
+}
+
+TEST_F(CDCTest, LabelFaceIsAMingFaceWhoseGlyphsFillTheCell) {
+  CFont font;
+  ASSERT_TRUE(CreateLabelFont(font));
+  EXPECT_EQ(QFontInfo(font.qfont()).family(), QStringLiteral("AR PL UMing CN"));
+  CDC dc(canvas);
+  dc.SelectObject(&font);
+  dc.SetTextColor(kBlue);
+  ASSERT_TRUE(dc.TextOut(4, 20, L"测试文字", 4));
+  PixelRect ink{canvas.width(), canvas.height(), 0, 0};
+  for (std::int32_t y = 0; y < canvas.height(); ++y) {
+    for (std::int32_t x = 0; x < canvas.width(); ++x) {
+      if (!BlueIsh(canvas.Rgb(x, y))) continue;
+      ink = {std::min(ink.left, x), std::min(ink.top, y), std::max(ink.right, x + 1),
+             std::max(ink.bottom, y + 1)};
+    }
+  }
+  EXPECT_GE(ink.bottom - ink.top, 14) << "glyphs fill the 16-pixel cell";
+  EXPECT_GE(ink.right - ink.left, 56);
+  EXPECT_LE(ink.bottom, 36);
 }
 
 TEST_F(CDCTest, TextOutFillsAWhiteCellAndDrawsBlueGlyphsAtItsCorner) {

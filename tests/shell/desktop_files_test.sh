@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Checks the installed desktop files agree with each other and that the label font alias
-# resolves "宋体" and "SimSun" to a simplified-Chinese face.
+# resolves "宋体" and "SimSun" to the Ming face.
 set -euo pipefail
 desktop_dir="$1/src/resources/desktop"
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -26,7 +26,7 @@ if command -v fc-match >/dev/null; then
 CONF
   for face in "宋体" "SimSun"; do
     match=$(FONTCONFIG_FILE="$config" fc-match -f '%{family}' "$face")
-    [[ "$match" == *"CJK SC"* || "$match" == *"UMing"* ]] || fail "$face resolves to $match"
+    [[ "$match" == *"UMing"* ]] || fail "$face resolves to $match"
   done
 fi
 echo "desktop files consistent"

@@ -1,15 +1,20 @@
 #include "platform/framework/CMDIChildWnd.h"
 
 #include <QCloseEvent>
+#include <QMenu>
 
 #include "platform/framework/CDocTemplate.h"
 #include "platform/framework/CDocument.h"
 #include "platform/framework/CView.h"
+#include "platform/framework/InterfaceLanguage.h"
 
 BEGIN_MESSAGE_MAP(CMDIChildWnd, CCmdTarget)
 END_MESSAGE_MAP()
 
-CMDIChildWnd::CMDIChildWnd() { setAttribute(Qt::WA_DeleteOnClose); }
+CMDIChildWnd::CMDIChildWnd() {
+  setAttribute(Qt::WA_DeleteOnClose);
+  if (QMenu* menu = systemMenu()) SetSystemMenuPrompts(*menu);
+}
 
 CMDIChildWnd::~CMDIChildWnd() { Detach(); }
 

@@ -1,14 +1,15 @@
 #include "platform/framework/CWinApp.h"
 
 #include <QApplication>
-#include <QPrintDialog>
 #include <QPrinter>
 #include <filesystem>
 
 #include "platform/framework/CDocTemplate.h"
 #include "platform/framework/CDocument.h"
-#include "platform/system/CFileDialog.h"
 #include "platform/framework/CMDIFrameWnd.h"
+#include "platform/framework/InterfaceLanguage.h"
+#include "platform/framework/PrintSetupDialog.h"
+#include "platform/system/CFileDialog.h"
 #include "platform/system/CStringQt.h"
 #include "platform/system/DialogFrame.h"
 #include "platform/framework/ResourceTypes.h"
@@ -49,6 +50,8 @@ CString AfxGetAppName() {
 }
 
 bool CWinApp::InitInstance() {
+  // Without the translations Qt's own texts stay English; the program runs all the same.
+  InstallChineseQtTexts();
   m_pszAppName = AfxGetAppName();
   QCoreApplication::setApplicationName(ToQString(m_pszAppName));
   return true;
@@ -140,9 +143,8 @@ void CWinApp::OnFileOpen() {
 }
 
 void CWinApp::OnFilePrintSetup() {
-  QPrintDialog dialog(&Printer(), m_pMainWnd);
+  PrintSetupDialog dialog(Printer(), m_pMainWnd);
   UseModalDialogFrame(&dialog);
-  dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
   dialog.exec();
 }
 

@@ -12,9 +12,35 @@ namespace {
 constexpr int kDefaultCellHeight = 16;
 constexpr int kMaxCellHeight = 4096;
 
-// Asked after the face the caller names: an installed simplified-Chinese serif face, then a
-// sans one. Glyphs missing from all of them still come from the system's font fallback.
-const char* const kFallbackFamilies[] = {"Noto Serif CJK SC", "Noto Sans CJK SC"};
+// Faces named by Windows programs that are installed under another name here. The Song face
+// "宋体" ("SimSun") has a cell as tall as its em, so its glyphs fill a 16-pixel cell; the Ming
+// face that stands in for it has the same property.
+struct FaceAlias {
+  const wchar_t* named;
+  const char* installed;
+};
+constexpr FaceAlias kFaceAliases[] = {{L"宋体", "AR PL UMing CN"}, {L"SimSun", "AR PL UMing CN"}};
+
+// Asked after the face the caller names (or its alias): simplified-Chinese faces for glyphs it
+// lacks, serif first. Glyphs missing from all of them still come from the system's fallback.
+const char* const kFallbackFamilies[] = {"AR PL UMing CN", "Noto Serif CJK SC", "Noto Sans CJK SC"};
+
+QStringList FamiliesFor(const wchar_t* faceName) {
+  QStringList families;
+  if (faceName != nullptr && *faceName != L'\0') {
+    const QString named = QString::fromWCharArray(faceName);
+    for (const FaceAlias& alias : kFaceAliases) {
+      if (named.compare(QString::fromWCharArray(alias.named), Qt::CaseInsensitive) == 0) {
+        families << QString::fromLatin1(alias.installed);
+      }
+    }
+    families << named;
+  }
+  for (const char* family : kFallbackFamilies) {
+    if (!families.contains(QLatin1String(family))) families << QString::fromLatin1(family);
+  }
+  return families;
+}
 
 int CellOf(const QFont& font) {
   const QFontMetrics metrics(font);
@@ -37,12 +63,8 @@ bool CFont::CreateFontW(int height, int /*width*/, int /*escapement*/, int /*ori
   ascent_ = 0;
   if (QGuiApplication::instance() == nullptr) return false;
 
-  QStringList families;
-  if (faceName != nullptr && *faceName != L'\0') families << QString::fromWCharArray(faceName);
-  for (const char* family : kFallbackFamilies) families << QString::fromLatin1(family);
-
   auto font = std::make_unique<QFont>();
-  font->setFamilies(families);
+  font->setFamilies(FamiliesFor(faceName));
   font->setStyleHint(QFont::Serif);
   font->setWeight(static_cast<QFont::Weight>(weight <= 0 ? FW_NORMAL : std::min(weight, 1000)));
   font->setItalic(italic != 0);

@@ -25,10 +25,12 @@ class CFont {
 
   // Makes the font. `height` > 0 is the whole character cell (ascent + descent), < 0 the
   // character height without internal leading, 0 a default 16-pixel cell. The face is asked for
-  // by name; when it is not installed, a simplified-Chinese serif face and then any Chinese face
-  // stand in, so that labels in Chinese show. Width, escapement, orientation, character set,
-  // precisions, quality and pitch are accepted and do not change the result. Returns false when
-  // no font can be made (no GUI application, or no usable face); the CFont then stays empty.
+  // by name ("宋体" and "SimSun" by the installed Ming face "AR PL UMing CN", whose glyphs fill
+  // the cell as theirs do); when it is not installed, and for glyphs it lacks, simplified-Chinese
+  // serif and then sans faces stand in, so that labels in Chinese show. Width, escapement,
+  // orientation, character set, precisions, quality and pitch are accepted and do not change the
+  // result. Returns false when no font can be made (no GUI application, or no usable face); the
+  // CFont then stays empty.
   bool CreateFontW(int height, int width, int escapement, int orientation, int weight,
                    std::uint8_t italic, std::uint8_t underline, std::uint8_t strikeOut,
                    std::uint8_t charSet, std::uint8_t outPrecision, std::uint8_t clipPrecision,
