@@ -45,7 +45,9 @@ void DrawLabel(CDC& dc, const PageLine& line, float zoom, const CFont& font,
 
 }  // namespace
 
-void CPLIMDispView::OnDraw(CDC* dc) { DrawPage(dc); }
+void CPLIMDispView::OnDraw(CDC* dc) {
+  if (!DrawPage(dc)) dc->SetIncomplete();
+}
 
 bool CPLIMDispView::DrawPage(CDC* dc) {
   if (GetDocument() == nullptr || page_.lineCount == 0) return true;
@@ -59,13 +61,17 @@ bool CPLIMDispView::DrawPage(CDC* dc) {
   const std::unique_ptr<BITMAPINFOHEADER> header(new (std::nothrow) BITMAPINFOHEADER);
   bool complete = header != nullptr;
   if (complete) InitBitmapHeader(*header);
+  // A preview draws the page as printed, shrunk by the preview's scale.
+  const float zoom = dc->PreviewScale() == 1.0f
+                         ? zoom_
+                         : static_cast<float>(double{zoom_} * double{dc->PreviewScale()});
   const std::int32_t lines = std::min(page_.UsedLines(), kMaxLines);
   for (std::int32_t i = 0; complete && i < lines; ++i) {
     const PageLine& line = page_.lines[static_cast<std::size_t>(i)];
-    complete = RasterizeLine(*dc, line, *header, zoom_);
+    complete = RasterizeLine(*dc, line, *header, zoom);
     if (complete) {
       dc->SetTextColor(kLabelColor);
-      DrawLabel(*dc, line, zoom_, font, labelCodePage_);
+      DrawLabel(*dc, line, zoom, font, labelCodePage_);
     }
   }
   if (complete) {

@@ -136,4 +136,43 @@ TEST_F(ScrollingViewTest, PrintingDrawsThePassInPrinterDots) {
   SetPrintDialogForTesting(nullptr);
 }
 
+TEST_F(ScrollingViewTest, PreviewShrinksThePageByTheTransfersAndKeepingStrokesDark) {
+  // One-dot dark strokes every fourth column, and a label.
+  std::vector<PageLine> lines;
+  lines.push_back(Line(
+      0, 0, 400, 40, [](int, int column) { return column % 4 == 1 ? 0x20 : 0xFF; }, "ab"));
+  Install(400, 40, std::move(lines));
+  const struct {
+    double scale;
+    std::uint32_t strokes;  // every preview pixel below the label covers a stroke at 1/4
+  } cases[] = {{0.25, 0x202020}, {0.5, 0x202020}};
+  for (const auto& c : cases) {
+    QImage paper(400, 40, QImage::Format_RGB32);
+    paper.fill(Qt::white);
+    CPrintInfo info;
+    {
+      QPainter painter(&paper);
+      ASSERT_TRUE(PrintPageInBands(view, info, painter, paper.rect(), c.scale, 100));
+    }
+    int dark = 0, grey = 0;
+    for (int y = 20; y < 40; ++y) {
+      for (int x = 0; x < 400; ++x) {
+        const std::uint32_t pixel = paper.pixel(x, y) & 0xFFFFFF;
+        dark += pixel == c.strokes;
+        grey += pixel != c.strokes && pixel != kWhite;
+      }
+    }
+    EXPECT_EQ(grey, 0) << c.scale << ": no stroke turns grey";
+    EXPECT_GE(dark, 400 * 20 / 2) << c.scale;
+    // The label shrinks with the page: its blue ink stays within the scaled cell.
+    int blueBelowCell = 0;
+    for (int y = 17; y < 40; ++y) {
+      for (int x = 0; x < 400; ++x)
+        blueBelowCell += qBlue(paper.pixel(x, y)) > qRed(paper.pixel(x, y));
+    }
+    EXPECT_EQ(blueBelowCell, 0) << c.scale;
+    EXPECT_EQ(view.GetTotalSize(), (CSize{400, 40})) << "the extent follows the view's own zoom";
+  }
+}
+
 }  // namespace

@@ -90,6 +90,18 @@ TEST_F(CDCTest, LabelFaceIsAMingFaceWhoseGlyphsFillTheCell) {
   EXPECT_LE(ink.bottom, 36);
 }
 
+TEST_F(CDCTest, PreviewScaleShrinksTheCellAndItsGlyphs) {
+  CFont font;
+  ASSERT_TRUE(CreateLabelFont(font));
+  CDC dc(canvas);
+  dc.SelectObject(&font);
+  dc.SetPreviewScale(0.5f);
+  const wchar_t text[] = L"中文";
+  const int advance = QFontMetrics(font.qfont()).horizontalAdvance(QString::fromWCharArray(text));
+  ASSERT_TRUE(dc.TextOut(15, 30, text, 2));
+  EXPECT_EQ(ChangedArea(), (PixelRect{15, 30, 15 + (advance + 1) / 2, 38}));
+}
+
 TEST_F(CDCTest, TextOutFillsAWhiteCellAndDrawsBlueGlyphsAtItsCorner) {
   CFont font;
   ASSERT_TRUE(CreateLabelFont(font));

@@ -11,8 +11,13 @@ constexpr std::size_t kPrefix = 16;
 
 std::atomic<std::int64_t> gLive{0};
 std::atomic<std::int64_t> gPeak{0};
+std::atomic<std::int64_t> gFailAbove{-1};
 
 void* Take(std::size_t size) noexcept {
+  if (const std::int64_t limit = gFailAbove.load();
+      limit >= 0 && size > static_cast<std::uint64_t>(limit)) {
+    return nullptr;
+  }
   void* block = std::malloc(size + kPrefix);
   if (block == nullptr) return nullptr;
   *static_cast<std::size_t*>(block) = size;
@@ -41,6 +46,7 @@ void* TakeOrThrow(std::size_t size) {
 std::int64_t LiveNewBytes() { return gLive.load(); }
 std::int64_t PeakNewBytes() { return gPeak.load(); }
 void ResetPeakNewBytes() { gPeak.store(gLive.load()); }
+void FailNewAbove(std::int64_t bytes) { gFailAbove.store(bytes); }
 
 void* operator new(std::size_t size) { return TakeOrThrow(size); }
 void* operator new[](std::size_t size) { return TakeOrThrow(size); }

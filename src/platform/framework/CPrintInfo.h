@@ -10,6 +10,8 @@ class CPrintInfo {
   bool m_bDirect = false;   // print on the chosen printer without the print dialog
   bool m_bPreview = false;  // draw for the preview window
   CRect m_rectDraw;  // the printable area of the current page, in printer dots
+  // Preview pixels per printer dot, in (0, 1]: a preview page is drawn at this scale.
+  double m_previewScale = 1.0;
 
   // The printer the job draws on; set by DoPreparePrinting.
   QPrinter* printer = nullptr;

@@ -3,9 +3,10 @@
 #include <QImage>
 #include <QPainter>
 #include <QPrintDialog>
-#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <algorithm>
+#include <cmath>
+#include <optional>
 
 #include "platform/system/CDC.h"
 #include "platform/system/DialogFrame.h"
@@ -13,20 +14,14 @@
 #include "platform/framework/CPrintInfo.h"
 #include "platform/framework/CView.h"
 #include "platform/framework/CWinApp.h"
+#include "platform/framework/PdfPrintFile.h"
+#include "platform/framework/PrintPreview.h"
 
 namespace {
-
-// The preview keeps every band it is given; shrinking them to this resolution bounds it.
-constexpr double kPreviewDotsPerInch = 150.0;
 
 std::function<bool(QPrinter&)>& PrintDialogOverride() {
   static std::function<bool(QPrinter&)> dialog;
   return dialog;
-}
-
-std::function<void(QPrinter&, const std::function<void(QPrinter*)>&)>& PreviewOverride() {
-  static std::function<void(QPrinter&, const std::function<void(QPrinter*)>&)> preview;
-  return preview;
 }
 
 QPrinter& JobPrinter() {
@@ -47,21 +42,11 @@ void RunPrint(CView& view, PrintMode mode) {
   info.m_bDirect = mode == PrintMode::kDirect;
   info.m_bPreview = mode == PrintMode::kPreview;
   if (!view.OnPreparePrinting(&info) || info.printer == nullptr) return;
-  if (mode != PrintMode::kPreview) {
+  if (mode == PrintMode::kPreview) {
+    RunPrintPreview(view, info);
+  } else {
     PrintJob(view, info, *info.printer);
-    return;
   }
-  const std::function<void(QPrinter*)> paint = [&view, &info](QPrinter* printer) {
-    PrintJob(view, info, *printer);
-  };
-  if (PreviewOverride()) {
-    PreviewOverride()(*info.printer, paint);
-    return;
-  }
-  QPrintPreviewDialog dialog(info.printer, &view);
-  dialog.setWindowTitle(CommandTip(ID_FILE_PRINT_PREVIEW));
-  QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, paint);
-  dialog.exec();
 }
 
 }  // namespace
@@ -81,31 +66,39 @@ bool DoPreparePrinting(CPrintInfo* info) {
 
 bool PrintPageInBands(CView& view, CPrintInfo& info, QPainter& painter, const QRect& page,
                       double previewScale, long long bandPixels) {
-  const int width = std::clamp(page.width(), 0, static_cast<int>(Canvas::kMaxSide));
-  if (width == 0 || page.height() <= 0) return true;
+  // The canvas covers the page at the preview's scale; printer dots when printing.
+  const float scale =
+      previewScale > 0.0 && previewScale < 1.0 ? static_cast<float>(previewScale) : 1.0f;
+  const auto scaled = [scale](int dots) {
+    return scale == 1.0f ? dots : static_cast<int>(std::ceil(dots * double{scale}));
+  };
+  const int width = std::clamp(scaled(page.width()), 0, static_cast<int>(Canvas::kMaxSide));
+  const int height = scaled(page.height());
+  if (width == 0 || height <= 0) return true;
   const int bandRows =
       static_cast<int>(std::clamp<long long>(bandPixels / width, 1, Canvas::kMaxSide));
   info.m_rectDraw = CRect{0, 0, page.width(), page.height()};
   Canvas canvas;
-  for (int top = 0; top < page.height(); top += bandRows) {
-    const int rows = std::min(bandRows, page.height() - top);
+  for (int top = 0; top < height; top += bandRows) {
+    const int rows = std::min(bandRows, height - top);
     if (canvas.width() != width || canvas.height() != rows) {
       if (canvas.Allocate(width, rows) != CanvasError::kNone) return false;
     }
     canvas.FillWhite();
     CDC dc(canvas);
+    dc.SetPreviewScale(scale);
     dc.SetWindowOrg(0, top);
     view.OnPrint(&dc, &info);
+    if (dc.Incomplete()) return false;
     const QImage band(canvas.bytes(), width, rows, static_cast<qsizetype>(canvas.strideBytes()),
                       QImage::Format_RGB32);
-    const QRect target(page.left(), page.top() + top, width, rows);
-    if (previewScale < 1.0) {
-      const QSize small(std::max(1, static_cast<int>(width * previewScale)),
-                        std::max(1, static_cast<int>(rows * previewScale)));
-      painter.drawImage(target,
-                        band.scaled(small, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    if (scale == 1.0f) {
+      painter.drawImage(QPoint(page.left(), page.top() + top), band);
     } else {
-      painter.drawImage(target, band);
+      // Held by a preview beyond this band, so it gets its own copy of the pixels.
+      painter.drawImage(QRectF(page.left(), page.top() + top / double{scale}, width / double{scale},
+                               rows / double{scale}),
+                        band.copy());
     }
   }
   return true;
@@ -115,24 +108,27 @@ bool PrintJob(CView& view, CPrintInfo& info, QPrinter& printer) {
   Canvas noCanvas;
   CDC jobDc(noCanvas);
   view.OnBeginPrinting(&jobDc, &info);
+  // Output to a PDF file is written by the job itself, so that a failed job leaves no
+  // half-written file.
+  std::optional<PdfPrintFile> pdf;
+  QPagedPaintDevice* device = &printer;
+  if (!info.m_bPreview && printer.outputFormat() == QPrinter::PdfFormat &&
+      !printer.outputFileName().isEmpty()) {
+    device =
+        pdf.emplace(printer.outputFileName()).Begin(printer.pageLayout(), printer.resolution());
+  }
   QPainter painter;
-  const double previewScale =
-      info.m_bPreview ? std::min(1.0, kPreviewDotsPerInch / std::max(1, printer.resolution()))
-                      : 1.0;
-  const bool printed = painter.begin(&printer) &&
-                       PrintPageInBands(view, info, painter, PrintableArea(printer), previewScale);
-  if (painter.isActive()) painter.end();
+  const double previewScale = info.m_bPreview ? info.m_previewScale : 1.0;
+  bool printed = device != nullptr && painter.begin(device) &&
+                 PrintPageInBands(view, info, painter, PrintableArea(printer), previewScale);
+  if (painter.isActive()) printed = painter.end() && printed;
+  if (pdf) printed = printed && pdf->Commit();
   view.OnEndPrinting(&jobDc, &info);
   return printed;
 }
 
 void SetPrintDialogForTesting(std::function<bool(QPrinter&)> dialog) {
   PrintDialogOverride() = std::move(dialog);
-}
-
-void SetPrintPreviewForTesting(
-    std::function<void(QPrinter&, const std::function<void(QPrinter*)>&)> preview) {
-  PreviewOverride() = std::move(preview);
 }
 
 void CView::OnFilePrint() { RunPrint(*this, PrintMode::kDialog); }

@@ -1,6 +1,7 @@
 #include "platform/system/CDC.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include <QFont>
 #include <QFontMetrics>
@@ -27,6 +28,10 @@ void CDC::SetClipRect(const PixelRect& clip) {
   target_.clip.top = std::clamp(clip.top, 0, canvas.height());
   target_.clip.right = std::clamp(clip.right, target_.clip.left, canvas.width());
   target_.clip.bottom = std::clamp(clip.bottom, target_.clip.top, canvas.height());
+}
+
+void CDC::SetPreviewScale(float scale) {
+  previewScale_ = scale > 0.0f && scale < 1.0f ? scale : 1.0f;
 }
 
 int CDC::SetMapMode(int mode) {
@@ -56,9 +61,11 @@ bool CDC::TextOut(int x, int y, const wchar_t* text, int length) {
   const QFont font = ownFont ? font_->qfont() : QGuiApplication::font();
   const QFontMetrics metrics(font);
   const QString string = QString::fromWCharArray(text, length);
-  const std::int64_t advance = metrics.horizontalAdvance(string);
-  const std::int64_t cellHeight = ownFont ? font_->CellHeight() : metrics.height();
-  const std::int64_t ascent = ownFont ? font_->Ascent() : metrics.ascent();
+  // A preview draws the cell and its glyphs smaller by its scale.
+  const std::int64_t advance = std::lround(metrics.horizontalAdvance(string) * previewScale_);
+  const std::int64_t cellHeight =
+      std::lround((ownFont ? font_->CellHeight() : metrics.height()) * previewScale_);
+  const int ascent = ownFont ? font_->Ascent() : metrics.ascent();
 
   // The cell in canvas pixels, in 64 bits: logical points far off the canvas must not wrap.
   const std::int64_t left = std::int64_t{x} - target_.originX;
@@ -80,7 +87,9 @@ bool CDC::TextOut(int x, int y, const wchar_t* text, int length) {
   painter.fillRect(cell, Qt::white);
   painter.setFont(font);
   painter.setPen(QColor(textColor_ & 0xFF, (textColor_ >> 8) & 0xFF, (textColor_ >> 16) & 0xFF));
-  painter.drawText(QPointF(static_cast<qreal>(left), static_cast<qreal>(top + ascent)), string);
+  painter.translate(static_cast<qreal>(left), static_cast<qreal>(top));
+  if (previewScale_ != 1.0f) painter.scale(previewScale_, previewScale_);
+  painter.drawText(QPointF(0.0, static_cast<qreal>(ascent)), string);
   return true;
 }
 

@@ -31,6 +31,19 @@ class CDC {
   // The canvas, origin and clip, for planning transfers.
   const DrawTarget& Target() const { return target_; }
 
+  // The scale of a print preview: the drawing pass multiplies its zoom by it, and TextOut draws
+  // each text cell and its glyphs that much smaller (the point itself is already scaled), so
+  // the page looks like the printed one shrunk. 1 (the default) is no preview; values outside
+  // (0, 1] are taken as 1.
+  void SetPreviewScale(float scale);
+  float PreviewScale() const { return previewScale_; }
+
+  // Marked by a drawing pass that could not draw everything (a buffer it could not have). A
+  // print job then fails rather than putting out a page with parts missing; the screen just
+  // shows what was drawn until the next pass.
+  void SetIncomplete() { incomplete_ = true; }
+  bool Incomplete() const { return incomplete_; }
+
   // Only MM_TEXT exists. Returns the previous mode, or 0 (mode unchanged) for any other mode.
   int SetMapMode(int mode);
   // Selects the font for TextOut and returns the one selected before (nullptr: the context's
@@ -55,4 +68,6 @@ class CDC {
   CFont* font_ = nullptr;
   COLORREF textColor_ = 0;
   int mapMode_ = MM_TEXT;
+  float previewScale_ = 1.0f;
+  bool incomplete_ = false;
 };
