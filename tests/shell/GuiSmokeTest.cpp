@@ -119,12 +119,27 @@ std::optional<Box> WaitForInkWidth(Display* display, int width) {
   return box;
 }
 
+// The window's UTF-8 title (_NET_WM_NAME), which carries the Chinese ones.
+std::string Utf8WindowName(Display* display, Window window) {
+  Atom type = 0;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  if (XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_NAME", False), 0, 256,
+                         False, XInternAtom(display, "UTF8_STRING", False), &type, &format, &count,
+                         &after, &data) != Success ||
+      data == nullptr) {
+    return {};
+  }
+  std::string text(reinterpret_cast<const char*>(data), count);
+  XFree(data);
+  return text;
+}
+
 Window FindWindowNamed(Display* display, Window window, const std::string& prefix) {
-  char* name = nullptr;
-  if (XFetchName(display, window, &name) && name != nullptr) {
-    const bool match = std::string(name).rfind(prefix, 0) == 0;
-    XFree(name);
-    if (match) return window;
+  if (WindowName(display, window).rfind(prefix, 0) == 0 ||
+      Utf8WindowName(display, window).rfind(prefix, 0) == 0) {
+    return window;
   }
   Window root, parent, *children = nullptr;
   unsigned count = 0;
@@ -138,7 +153,7 @@ Window FindWindowNamed(Display* display, Window window, const std::string& prefi
   return found;
 }
 
-void PressKey(Display* display, Window window, KeySym symbol) {
+void PressKey(Display* display, Window window, KeySym symbol, unsigned state = 0) {
   XSetInputFocus(display, window, RevertToParent, CurrentTime);
   XSync(display, False);
   std::this_thread::sleep_for(300ms);
@@ -152,7 +167,7 @@ void PressKey(Display* display, Window window, KeySym symbol) {
     event.time = CurrentTime;
     event.same_screen = True;
     event.keycode = XKeysymToKeycode(display, symbol);
-    event.state = 0;
+    event.state = state;
     XSendEvent(display, window, True, type == KeyPress ? KeyPressMask : KeyReleaseMask,
                reinterpret_cast<XEvent*>(&event));
   }
@@ -195,6 +210,16 @@ TEST(GuiSmokeTest, PageIsDrawnAndPlusEnlargesIt) {
   ASSERT_TRUE(after.has_value());
   EXPECT_EQ(after->Width(), kLineWidth * 3 / 2);
   EXPECT_EQ(after->Height(), kLineHeight * 3 / 2);
+
+  // Qt's own dialogs speak Chinese: Ctrl+O shows the Open dialog titled "打开".
+  PressKey(display, frame, XK_o, ControlMask);
+  Window open = 0;
+  for (int attempt = 0; attempt < 50 && open == 0; ++attempt) {
+    std::this_thread::sleep_for(200ms);
+    open = FindWindowNamed(display, DefaultRootWindow(display), "打开");
+  }
+  EXPECT_NE(open, 0u) << "no window titled 打开";
+  if (open != 0) PressKey(display, open, XK_Escape);
 
   // SIGTERM ends the message loop, so the viewer shuts down as at a normal exit.
   const int status = Stop(program);
