@@ -34,6 +34,10 @@ std::vector<Figure> Figures() {
   figures.push_back({"5. plimdisp-cli render of W2 at zoom 1.0 (ms)", kRenderSample, ""});
   figures.push_back(
       {"7. plimdisp-cli info of W1, end to end (ms)", kInfoLarge, "", Goal::kAtMost, 150});
+  figures.push_back({"8a. plimdisp-cli thumbnail of W2, 256 pixels, end to end (ms)",
+                     kThumbnailSample, "", Goal::kAtMost, 300});
+  figures.push_back({"8b. plimdisp-cli thumbnail of W1, 256 pixels, end to end (ms)",
+                     kThumbnailLarge, "", Goal::kAtMost, 1000});
   return figures;
 }
 

@@ -30,6 +30,8 @@ inline constexpr char kScrollStep[] = "scroll/line_step";
 inline constexpr char kScrollFullRepaint[] = "scroll/full_repaint";
 inline constexpr char kRenderSample[] = "render/cli_sample_page";
 inline constexpr char kInfoLarge[] = "info/cli_large_page";
+inline constexpr char kThumbnailSample[] = "thumbnail/cli_sample_page";
+inline constexpr char kThumbnailLarge[] = "thumbnail/cli_large_page";
 
 void RegisterLoadBenchmarks();
 void RegisterPassBenchmarks();

@@ -1,5 +1,6 @@
-// plimdisp-cli, end to end, as a separate process: render of the sample page at zoom 1.0, and
-// info of the large page, which reads its record table and seeks over the pixels.
+// plimdisp-cli, end to end, as a separate process: render of the sample page at zoom 1.0,
+// info of the large page, which reads its record table and seeks over the pixels, and
+// thumbnails of both pages at the default 256 pixels.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <spawn.h>
@@ -56,9 +57,27 @@ void InfoLargePage(benchmark::State& state) {
   }
 }
 
+void Thumbnail(benchmark::State& state, const std::string& page) {
+  const std::string output =
+      (std::filesystem::path(page).parent_path() / "thumbnail.png").string();
+  const std::vector<std::string> command{Files().cli, "thumbnail", page, "-o", output};
+  for (auto _ : state) {
+    if (!RunQuietly(command)) {
+      state.SkipWithError("plimdisp-cli thumbnail failed");
+      break;
+    }
+  }
+}
+
 }  // namespace
 
 void RegisterRenderBenchmarks() {
+  benchmark::RegisterBenchmark(kThumbnailSample, Thumbnail, Files().samplePage)
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime();
+  benchmark::RegisterBenchmark(kThumbnailLarge, Thumbnail, Files().largePage)
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime();
   benchmark::RegisterBenchmark(kInfoLarge, InfoLargePage)
       ->Unit(benchmark::kMillisecond)
       ->UseRealTime();
