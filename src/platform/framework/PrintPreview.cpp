@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QEvent>
 #include <QGraphicsView>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
@@ -34,16 +35,49 @@ double ShownScale(const QGraphicsView* pages) {
   return pages->transform().m11() * pages->devicePixelRatioF();
 }
 
-// The preview's own tool bar gets a close button at its end, with the close prompt and tip.
+// The preview's own tool bar gets a close button at its start, with the close prompt and tip.
 void AddPreviewCloseButton(QPrintPreviewDialog& dialog) {
   QToolBar* bar = dialog.findChild<QToolBar*>();
   if (bar == nullptr) return;
-  bar->addSeparator();
-  QAction* close = bar->addAction(QCoreApplication::translate("QPlatformTheme", "Close"));
+  auto* close = new QAction(QCoreApplication::translate("QPlatformTheme", "Close"), bar);
   close->setToolTip(CommandTip(AFX_IDS_PREVIEW_CLOSE));
   close->setStatusTip(CommandPrompt(AFX_IDS_PREVIEW_CLOSE));
   QObject::connect(close, &QAction::triggered, &dialog, &QDialog::reject);
+  QAction* first = bar->actions().value(0);
+  bar->insertAction(first, close);
+  bar->insertSeparator(first);
 }
+
+// Watches the paints of the preview's page view and has the pages drawn again when the scale
+// they are shown at has moved away from the one they were drawn at.
+class RedrawOnZoom : public QObject {
+ public:
+  RedrawOnZoom(const CPrintInfo& info, QGraphicsView& pages, QPrintPreviewWidget& widget)
+      : QObject(&widget), info_(info), pages_(pages), widget_(widget) {}
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Paint && !pending_) {
+      const double wanted = PreviewScaleFor(*info_.printer, ShownScale(&pages_));
+      if (std::abs(wanted - info_.m_previewScale) > kPreviewRedrawChange * info_.m_previewScale) {
+        pending_ = true;
+        QMetaObject::invokeMethod(
+            &widget_,
+            [this] {
+              pending_ = false;
+              widget_.updatePreview();
+            },
+            Qt::QueuedConnection);
+      }
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+ private:
+  const CPrintInfo& info_;
+  QGraphicsView& pages_;
+  QPrintPreviewWidget& widget_;
+  bool pending_ = false;
+};
 
 }  // namespace
 
@@ -71,15 +105,12 @@ void RunPrintPreview(CView& view, CPrintInfo& info) {
                      info.m_previewScale = PreviewScaleFor(*printer, ShownScale(pages));
                      PrintJob(view, info, *printer);
                    });
-  // Zooming the preview changes the scale it shows pages at: they are drawn again to match.
-  if (auto* widget = dialog.findChild<QPrintPreviewWidget*>()) {
-    QObject::connect(widget, &QPrintPreviewWidget::previewChanged, &dialog, [&info, pages, widget] {
-      const double wanted = PreviewScaleFor(*info.printer, ShownScale(pages));
-      if (std::abs(wanted - info.m_previewScale) > kPreviewRedrawChange * info.m_previewScale) {
-        QMetaObject::invokeMethod(widget, &QPrintPreviewWidget::updatePreview,
-                                  Qt::QueuedConnection);
-      }
-    });
+  // Zooming the preview changes the scale it shows pages at: before the next paint after a
+  // zoom, the pages are drawn again to match.
+  auto* widget = dialog.findChild<QPrintPreviewWidget*>();
+  if (pages != nullptr && widget != nullptr) {
+    auto* redraw = new RedrawOnZoom(info, *pages, *widget);
+    pages->viewport()->installEventFilter(redraw);
   }
   dialog.exec();
 }

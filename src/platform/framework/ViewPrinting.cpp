@@ -92,13 +92,14 @@ bool PrintPageInBands(CView& view, CPrintInfo& info, QPainter& painter, const QR
     if (dc.Incomplete()) return false;
     const QImage band(canvas.bytes(), width, rows, static_cast<qsizetype>(canvas.strideBytes()),
                       QImage::Format_RGB32);
+    // A preview keeps what it is given beyond this band, so it gets its own copy.
+    const QImage kept = info.m_bPreview ? band.copy() : band;
     if (scale == 1.0f) {
-      painter.drawImage(QPoint(page.left(), page.top() + top), band);
+      painter.drawImage(QPoint(page.left(), page.top() + top), kept);
     } else {
-      // Held by a preview beyond this band, so it gets its own copy of the pixels.
       painter.drawImage(QRectF(page.left(), page.top() + top / double{scale}, width / double{scale},
                                rows / double{scale}),
-                        band.copy());
+                        kept);
     }
   }
   return true;
