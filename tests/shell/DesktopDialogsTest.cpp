@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QMenu>
 #include <QPrinter>
+#include <QStatusBar>
 #include <QTimer>
 
 #include "platform/framework/CMDIFrameWnd.h"
@@ -51,6 +52,10 @@ TEST_F(ShellFixture, SystemMenuItemsAreChineseWithTheirPrompts) {
   EXPECT_EQ(prompts, (QStringList{LoadQString(0xEF12), LoadQString(0xEF01), LoadQString(0xEF00),
                                   LoadQString(0xEF02), LoadQString(0xEF03), QString(),
                                   LoadQString(0xEF06)}));
+  // Under the pointer, an item's prompt shows in the frame's status bar.
+  QMenu* menu = Windows()[0]->systemMenu();
+  emit menu->hovered(menu->actions().constLast());
+  EXPECT_EQ(Frame().statusBar()->currentMessage(), LoadQString(0xEF06));
 }
 
 // Runs Print Setup, letting `answer` fill in and close the dialog.

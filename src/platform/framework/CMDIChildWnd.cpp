@@ -13,7 +13,7 @@ END_MESSAGE_MAP()
 
 CMDIChildWnd::CMDIChildWnd() {
   setAttribute(Qt::WA_DeleteOnClose);
-  if (QMenu* menu = systemMenu()) SetSystemMenuPrompts(*menu);
+  if (QMenu* menu = systemMenu()) SetSystemMenuPrompts(*menu, *this);
 }
 
 CMDIChildWnd::~CMDIChildWnd() { Detach(); }

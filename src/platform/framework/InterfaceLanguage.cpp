@@ -34,7 +34,11 @@ bool InstallChineseQtTexts() {
   return QCoreApplication::installTranslator(translator);
 }
 
-void SetSystemMenuPrompts(QMenu& systemMenu) {
+void SetSystemMenuPrompts(QMenu& systemMenu, QWidget& window) {
+  // The menu pops up on its own, so its prompts would stop at it; they go to the window, whose
+  // frame shows them in the status bar.
+  QObject::connect(&systemMenu, &QMenu::hovered, &window,
+                   [&window](QAction* action) { action->showStatusText(&window); });
   std::size_t item = 0;
   for (QAction* action : systemMenu.actions()) {
     if (action->isSeparator()) continue;
