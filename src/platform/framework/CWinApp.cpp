@@ -20,6 +20,16 @@ namespace {
 CWinApp* g_currentApp = nullptr;
 bool (*g_oleInit)() = nullptr;
 
+// `named` from the root; "a/../b" is shortened only where that names the same file (a may be
+// a link). `named` itself when the working folder cannot be had.
+std::string FullPath(const std::string& named) {
+  std::error_code error;
+  const std::filesystem::path full = std::filesystem::absolute(named, error);
+  if (error) return named;
+  const std::filesystem::path shortened = full.lexically_normal();
+  return std::filesystem::equivalent(full, shortened, error) ? shortened.string() : full.string();
+}
+
 }  // namespace
 
 void CCommandLineInfo::ParseParam(const std::string& argument) {
@@ -99,13 +109,7 @@ CDocument* CWinApp::OpenDocumentFile(const std::string& named) {
   if (templates_.empty() || named.empty()) return nullptr;
   // Documents and the recent-file list keep full paths, so an entry still opens from another
   // working folder.
-  std::error_code error;
-  const std::filesystem::path full = std::filesystem::absolute(named, error);
-  // "a/../b" is shortened only when that names the same file: a may be a link.
-  const std::filesystem::path shortened = full.lexically_normal();
-  const std::string path = error ? named
-                           : std::filesystem::equivalent(full, shortened, error) ? shortened.string()
-                                                                                 : full.string();
+  const std::string path = FullPath(named);
   // A file the framework already opened is not opened twice: its window comes to the front.
   CDocument* document = templates_.front()->FindDocumentOf(path);
   if (document != nullptr && m_pMainWnd != nullptr) {
