@@ -64,7 +64,7 @@ void PlainSpan(std::int64_t k, std::int64_t source, std::int64_t dest, std::int6
 // ANDs the bitmap, stretched to its destination (x, y, width, height) in logical units with a
 // height of 0 or less that runs upward from y, onto the clipped canvas pixel by pixel. The
 // buffer's first row lands on the destination's top row.
-void PlainStretchedAnd(const DrawTarget& target, const std::vector<std::uint8_t>& bitmap,
+void PlainStretchedAnd(const ClippedCanvas& target, const std::vector<std::uint8_t>& bitmap,
                        std::int64_t stride, const PageLine& line, const LineDest& dest) {
   const std::int64_t width = dest.width;
   const std::int64_t height = -std::int64_t{dest.height};
@@ -117,7 +117,7 @@ void LiteralPass(CDC& dc, std::span<const PageLine> lines, float zoom) {
 void QtPainterPass(CDC& dc, std::span<const PageLine> lines, float zoom) {
   CFont font;
   MakeLabelFont(font);
-  const DrawTarget& target = dc.Target();
+  const ClippedCanvas& target = dc.Target();
   Canvas& canvas = *target.canvas;
   QImage image(canvas.bytes(), canvas.width(), canvas.height(), canvas.strideBytes(),
                QImage::Format_RGB32);

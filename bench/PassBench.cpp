@@ -8,6 +8,7 @@
 #include "BaselinePasses.h"
 #include "BenchNames.h"
 #include "BenchViews.h"
+#include "pageview/PagePass.h"
 #include "platform/system/CDC.h"
 
 namespace {
@@ -33,7 +34,7 @@ void DrawViewport(Canvas& canvas, LargePageView& fixture, Pass pass) {
   dc.SetWindowOrg(origin.x, origin.y);
   switch (pass) {
     case Pass::kOurs:
-      fixture.view.DrawPage(&dc);
+      DrawPagePass(dc, fixture.view.page(), fixture.view.zoom(), fixture.view.labelCodePage());
       break;
     case Pass::kLiteral:
       LiteralPass(dc, fixture.Lines(), fixture.view.zoom());

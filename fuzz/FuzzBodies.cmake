@@ -7,5 +7,5 @@ if(NOT TARGET plimdisp_fuzz_bodies)
     ${PROJECT_SOURCE_DIR}/fuzz/FuzzDrawPage.cpp
   )
   target_include_directories(plimdisp_fuzz_bodies PUBLIC ${PROJECT_SOURCE_DIR})
-  target_link_libraries(plimdisp_fuzz_bodies PUBLIC plimdisp_pageview plimdisp_raster)
+  target_link_libraries(plimdisp_fuzz_bodies PUBLIC plimdisp_pagepass plimdisp_raster)
 endif()

@@ -1,14 +1,14 @@
-// Load a page into a page view, press the zoom keys the input asks for, and draw a viewport the
-// input places. Every pass must terminate and stay inside its buffers, and clipping must not
-// change the picture:
-// - the view's pass drawn in two clipped halves leaves what one unclipped pass leaves;
+// Load a page, press the zoom keys the input asks for as the view takes them, and draw a
+// viewport the input places with the page's drawing pass. Every pass must terminate and stay
+// inside its buffers, and clipping must not change the picture:
+// - the pass drawn in two clipped halves leaves what one unclipped pass leaves;
 // - each line drawn through its clipped, partly built bitmap leaves what its fully built
 //   bitmap leaves.
 //
 // Input, kDrawParameterBytes in front of the page file: a key pattern (4 bytes, bit i % 32 of
 // press i set for '+', clear for '-'), the number of presses (2 bytes, modulo kMaxPresses),
 // viewport width and height (1 byte each, plus 1), the viewport's origin x and y (int32 each).
-#include <QApplication>
+#include <QGuiApplication>
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -18,9 +18,10 @@
 
 #include "fuzz/FuzzBodies.h"
 #include "fuzz/FuzzPage.h"
-#include "pageview/CPLIMDispView.h"
+#include "pageview/PagePass.h"
+#include "platform/canvas/Scale.h"
 #include "platform/system/CDC.h"
-#include "platform/framework/CDocument.h"
+#include "platform/system/CodePage.h"
 #include "raster/DrawLineBitmap.h"
 
 namespace {
@@ -59,12 +60,12 @@ DrawInput ReadDrawInput(const std::uint8_t* data) {
 // unless the caller chose a platform.
 void EnsureApplication() {
   if (QCoreApplication::instance() != nullptr) return;
-  static QApplication* application = [] {
+  static QGuiApplication* application = [] {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     static int argc = 1;
     static char name[] = "plimdisp-fuzz";
     static char* argv[] = {name, nullptr};
-    return new QApplication(argc, argv);
+    return new QGuiApplication(argc, argv);
   }();
   (void)application;
 }
@@ -91,29 +92,32 @@ struct Viewport {
   }
 };
 
-void CheckViewPass(CPLIMDispView& view, const DrawInput& input) {
+void CheckPass(const PageBody& page, float zoom, const DrawInput& input) {
   Viewport whole(input), halves(input);
-  FuzzCheck(view.DrawPage(whole.dc.get()), "a small page draws completely");
+  const PassResult result = DrawPagePass(*whole.dc, page, zoom, kDefaultCodePage);
+  FuzzCheck(result.complete, "a small page draws completely");
   const std::int32_t split = input.height / 2;
   halves.dc->SetClipRect({0, 0, input.width, split});
-  FuzzCheck(view.DrawPage(halves.dc.get()), "the top half draws completely");
+  FuzzCheck(DrawPagePass(*halves.dc, page, zoom, kDefaultCodePage).complete,
+            "the top half draws completely");
   halves.dc->SetClipRect({0, split, input.width, input.height});
-  FuzzCheck(view.DrawPage(halves.dc.get()), "the bottom half draws completely");
+  FuzzCheck(DrawPagePass(*halves.dc, page, zoom, kDefaultCodePage).complete,
+            "the bottom half draws completely");
   FuzzCheck(whole.SameAs(halves), "two clipped halves draw what one pass draws");
-  const CSize extent = view.GetTotalSize();
-  FuzzCheck(extent.cx >= 0 && extent.cy >= 0, "the scroll extent is not negative");
+  FuzzCheck(result.extent == ZoomedExtent(page, zoom) || page.lineCount == 0,
+            "a complete pass sets the zoomed extent");
 }
 
-void CheckLineBitmaps(const CPLIMDispView& view, const DrawInput& input) {
+void CheckLineBitmaps(const PageBody& page, float zoom, const DrawInput& input) {
   Viewport clipped(input), full(input);
   BITMAPINFOHEADER header;
   InitBitmapHeader(header);
-  for (std::int32_t i = 0; i < std::max(view.lineCount(), 0); ++i) {
-    const PageLine& line = view.lines()[static_cast<std::size_t>(i)];
-    FuzzCheck(RasterizeLine(*clipped.dc, line, header, view.zoom()),
+  for (std::int32_t i = 0; i < page.UsedLines(); ++i) {
+    const PageLine& line = page.lines[static_cast<std::size_t>(i)];
+    FuzzCheck(RasterizeLine(*clipped.dc, line, header, zoom),
               "a line of a small page can be drawn");
     LineBitmap bitmap;
-    if (BuildLineBitmap(line, bitmap)) DrawLineBitmap(*full.dc, line, bitmap, header, view.zoom());
+    if (BuildLineBitmap(line, bitmap)) DrawLineBitmap(*full.dc, line, bitmap, header, zoom);
   }
   FuzzCheck(clipped.SameAs(full), "a partly built bitmap draws what a full one draws");
 }
@@ -131,15 +135,13 @@ int FuzzDrawPage(const std::uint8_t* data, std::size_t size) {
   CheckPageInvariants(header.codeLength, body->lineCount, body->lines);
 
   EnsureApplication();
-  CDocument document;
-  CPLIMDispView view(&document);
-  view.OnInitialUpdate();
-  view.AdoptPage(std::move(header), std::move(*body));
-  for (std::uint32_t press = 0; press < input.presses; ++press) {
-    view.OnChar((input.keyPattern >> (press % 32)) & 1 ? '+' : '-', 1, 0);
+  // The view takes zoom keys only while it shows lines.
+  float zoom = 1.0f;
+  for (std::uint32_t press = 0; body->lineCount != 0 && press < input.presses; ++press) {
+    zoom = ZoomStep(zoom, (input.keyPattern >> (press % 32)) & 1 ? '+' : '-');
   }
-  CheckViewPass(view, input);
-  CheckLineBitmaps(view, input);
-  CheckPageInvariants(view.header().codeLength, view.lineCount(), view.lines());
+  CheckPass(*body, zoom, input);
+  CheckLineBitmaps(*body, zoom, input);
+  CheckPageInvariants(header.codeLength, body->lineCount, body->lines);
   return 0;
 }

@@ -1,56 +1,37 @@
 // plimdisp-cli render FILE -o OUT.png | FILE... -o DIR [--keys KEYS] [--codepage NAME]: each
-// page as the viewer
-// draws it, through the page view's own drawing pass, written as an RGB PNG of the view's
-// scroll extent. One page file goes to OUT itself; several, or a folder, go to OUT/<title>.png.
-#include <QApplication>
-#include <QImage>
-#include <QString>
+// page as the viewer draws it, through the page's drawing pass, written as an RGB PNG of the
+// view's scroll extent. One page file goes to OUT itself; several, or a folder, go to
+// OUT/<title>.png.
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
-#include <utility>
 
 #include "cli/CliPage.h"
 #include "cli/CommandLine.h"
 #include "cli/OutputFile.h"
 #include "cli/PageBatch.h"
-#include "cli/PngEncoder.h"
+#include "cli/PageRender.h"
 #include "cli/Subcommand.h"
 #include "cli/TextFormat.h"
-#include "pageview/CPLIMDispView.h"
-#include "platform/canvas/Canvas.h"
-#include "platform/framework/CDocument.h"
-#include "platform/system/CDC.h"
 
 namespace {
 
 constexpr OptionSpec kRenderOptions[] = {{"-o", true}, {"--keys", true}};
-constexpr std::int64_t kMaxRenderPixels = 100'000'000;
+
+// The PNG's bytes go straight into the output file as they are encoded.
+struct OutputSink : ByteSink {
+  OutputFile& file;
+  explicit OutputSink(OutputFile& output) : file(output) {}
+  bool Write(std::string_view bytes) override { return file.Write(bytes); }
+};
 
 // Reports a page that cannot be rendered, named by its file in a batch; returns false.
 bool Fail(const std::string& path, bool several, const std::string& problem) {
   std::fprintf(stderr, "%s: %s\n", several ? DisplayText(path).c_str() : "plimdisp-cli render",
                DisplayText(problem).c_str());
   return false;
-}
-
-// The page view is a widget, so a widget application must exist; without a platform chosen by
-// the caller, the offscreen one makes the picture independent of any display.
-std::unique_ptr<QApplication> MakeApplication() {
-  if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  static int argc = 1;
-  static char name[] = "plimdisp-cli";
-  static char* argv[] = {name, nullptr};
-  return std::make_unique<QApplication>(argc, argv);
-}
-
-std::optional<std::string> EncodeRgbPng(const Canvas& canvas) {
-  // RGB32 has no alpha channel, so the PNG is written as 8-bit RGB.
-  const QImage image(const_cast<Canvas&>(canvas).bytes(), canvas.width(), canvas.height(),
-                     static_cast<qsizetype>(canvas.strideBytes()), QImage::Format_RGB32);
-  return EncodePng(image);
 }
 
 // Draws the page at `path` into the PNG file `output`; false, with a report, on failure.
@@ -61,47 +42,17 @@ bool RenderPage(const std::string& path, const std::string& output, const Parsed
   const std::unique_ptr<OutputFile> file =
       OutputFile::Open(output, OutputFile::Existing::kReplace, error);
   if (!file) return Fail(path, several, "cannot write " + output + ": " + error);
-  std::optional<CliPage> page = LoadPageOrReport(path, several);
+  const std::optional<CliPage> page = LoadPageOrReport(path, several);
   if (!page) return false;
-
-  CDocument document;
-  CPLIMDispView view(&document);
-  view.SetLabelCodePage(parsed.codePage);
-  view.AdoptPage(std::move(page->header), std::move(*page->body));
-  view.OnInitialUpdate();
-  for (const QChar key : QString::fromUtf8(parsed.Value("--keys")))
-    view.OnChar(key.unicode(), 1, 0);
-
-  // A pass on an empty canvas draws nothing and sets the scroll extent.
-  Canvas scratch;
-  CDC scratchDc(scratch);
-  view.OnDraw(&scratchDc);
-  const CSize extent = view.GetTotalSize();
-  if (extent.cx <= 0 || extent.cy <= 0) {
-    return Fail(path, several,
-                "the page at this zoom has no area (" + std::to_string(extent.cx) + " x " +
-                    std::to_string(extent.cy) + " pixels); nothing to write");
+  const float zoom = ZoomAfterKeys(*page->body, parsed.Value("--keys"));
+  std::string problem;
+  OutputSink sink{*file};
+  if (!RenderPagePng(*page->body, zoom, parsed.codePage, sink, problem)) {
+    // The output's own reason says more than the encoder's.
+    if (!file->error().empty()) problem = "cannot write " + output + ": " + file->error();
+    return Fail(path, several, problem);
   }
-  if (std::int64_t{extent.cx} * extent.cy > kMaxRenderPixels) {
-    return Fail(path, several,
-                "the page at this zoom is " + std::to_string(extent.cx) + " x " +
-                    std::to_string(extent.cy) + " pixels, more than the 100 megapixels written");
-  }
-
-  Canvas canvas;
-  if (const CanvasError error = canvas.Allocate(extent.cx, extent.cy);
-      error != CanvasError::kNone) {
-    return Fail(path, several,
-                std::string("cannot make the picture: ") + CanvasErrorMessage(error));
-  }
-  canvas.FillWhite();
-  CDC dc(canvas);
-  if (!view.DrawPage(&dc)) return Fail(path, several, "not enough memory to draw every line");
-  const std::optional<std::string> png = EncodeRgbPng(canvas);
-  if (!png) return Fail(path, several, "cannot encode the picture as PNG");
-  if (!file->Write(*png) || !file->Commit()) {
-    return Fail(path, several, "cannot write " + output + ": " + file->error());
-  }
+  if (!file->Commit()) return Fail(path, several, "cannot write " + output + ": " + file->error());
   return true;
 }
 
@@ -126,7 +77,6 @@ int RunRender(Arguments arguments) {
     return kExitCannotOpen;
   }
 
-  const std::unique_ptr<QApplication> application = MakeApplication();
   OutputTitles titles;
   return ForEachPage(parsed.inputs, [&](const std::string& path, bool several) {
     if (!toFolder) return RenderPage(path, output.string(), parsed, several);

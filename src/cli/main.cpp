@@ -1,5 +1,7 @@
 // plimdisp-cli: page file tools beside the viewer. Each subcommand lives in its own file and
 // has one entry in the table below.
+#include <QString>
+#include <QtGlobal>
 #include <cstdio>
 #include <new>
 #include <string>
@@ -15,6 +17,14 @@ namespace {
 const Subcommand* const kSubcommands[] = {&kInfoCommand,  &kExportCommand, &kCheckCommand,
                                           &kRenderCommand, &kStatsCommand, &kGrepCommand,
                                           &kThumbnailCommand};
+
+// Qt's notices about its environment (a missing runtime folder, say) are not the tool's to
+// show: a normal run prints nothing. Only Qt's critical and fatal messages get through.
+void QtMessagesQuietly(QtMsgType type, const QMessageLogContext&, const QString& message) {
+  if (type == QtCriticalMsg || type == QtFatalMsg) {
+    std::fprintf(stderr, "plimdisp-cli: %s\n", message.toLocal8Bit().constData());
+  }
+}
 
 void PrintUsage(std::FILE* out) {
   std::fprintf(out, "Usage: plimdisp-cli COMMAND [ARGUMENTS]\n       plimdisp-cli --version\n\n");
@@ -60,6 +70,7 @@ int Run(const std::vector<std::string_view>& arguments) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  qInstallMessageHandler(QtMessagesQuietly);
   GuardStandardStreams();
   int exitCode = kExitCannotOpen;
   try {

@@ -36,14 +36,13 @@ class CPLIMDispView : public CScrollView {
   // The held file, the title and zoom are left alone.
   void AdoptPage(PageHeader header, PageBody body);
 
-  // The drawing pass: every line image ANDed onto the context at `zoom`, each label in blue on
-  // a white cell at its line's scaled top-left corner, then the scroll extent set to the zoomed
-  // page. Only lines and labels that meet the context's clip are built and drawn. A line whose
-  // bitmap cannot be had ends the pass there, and the scroll extent then stays as it was.
+  // The drawing pass (DrawPagePass) of the page at `zoom` onto the context, then the scroll
+  // extent set to the one the pass returns. A line whose bitmap cannot be had ends the pass
+  // there, and the scroll extent then stays as it was. Without a document nothing is drawn.
   void OnDraw(CDC* dc) override;
   // The drawing pass of OnDraw; false when it ended early for want of memory.
   bool DrawPage(CDC* dc);
-  // Sets the first scroll extent, 100 x 100.
+  // Sets the first scroll extent, kInitialExtent.
   void OnInitialUpdate() override;
   bool OnPreparePrinting(CPrintInfo* info) override;
   void OnBeginPrinting(CDC* dc, CPrintInfo* info) override;
@@ -65,6 +64,8 @@ class CPLIMDispView : public CScrollView {
   // As read: 0 or less means no lines.
   std::int32_t lineCount() const { return page_.lineCount; }
   const std::array<PageLine, kMaxLines>& lines() const { return page_.lines; }
+  const PageBody& page() const { return page_; }
+  const std::string& labelCodePage() const { return labelCodePage_; }
 
  protected:
   DECLARE_MESSAGE_MAP()

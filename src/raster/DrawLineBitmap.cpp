@@ -10,10 +10,17 @@ std::int32_t Saturate(std::int64_t value) {
   return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, INT32_MIN, INT32_MAX));
 }
 
-bool PlanLine(const CDC& dc, const PageLine& line, const LineDest& dest, StretchPlan& plan) {
+bool PlanLine(const DrawingTarget& dc, const PageLine& line, const LineDest& dest, StretchPlan& plan) {
   return line.width > 0 && line.height > 0 &&
          PlanStretch(dc.Target(), dest.x, dest.y, dest.width, dest.height, 0, 0, line.width,
                      line.height, plan);
+}
+
+// The shape of the line image's bitmap, as a transfer of the whole image reads it.
+void WriteImageHeader(const PageLine& line, BITMAPINFOHEADER& header) {
+  header.biBitCount = 24;
+  header.biWidth = PaddedWidth(line.width);
+  header.biHeight = line.height;
 }
 
 }  // namespace
@@ -34,7 +41,7 @@ void InitBitmapHeader(BITMAPINFOHEADER& header) {
   header.biCompression = BI_RGB;
 }
 
-bool VisibleSourceWindow(const CDC& dc, const PageLine& line, float zoom, PixelRect& window) {
+bool VisibleSourceWindow(const DrawingTarget& dc, const PageLine& line, float zoom, PixelRect& window) {
   StretchPlan plan;
   if (!PlanLine(dc, line, LineDestination(line, zoom), plan)) return false;
   // Buffer row i is image row i, so the plan's buffer rows are image rows.
@@ -42,14 +49,14 @@ bool VisibleSourceWindow(const CDC& dc, const PageLine& line, float zoom, PixelR
   return true;
 }
 
-void DrawReducedBitmap(const DrawTarget& target, const LineBitmap& bitmap,
+void DrawReducedBitmap(const ClippedCanvas& target, const LineBitmap& bitmap,
                        BITMAPINFOHEADER& header) {
   header.biBitCount = 24;
   header.biWidth = bitmap.paddedWidth;
   header.biHeight = bitmap.height;
   if (bitmap.pixels.empty() || !bitmap.Reduced()) return;
   // Placed in device pixels, so no logical coordinate can overflow.
-  DrawTarget device = target;
+  ClippedCanvas device = target;
   device.originX = 0;
   device.originY = 0;
   const PixelRect& rect = bitmap.reducedFor.device;
@@ -57,7 +64,7 @@ void DrawReducedBitmap(const DrawTarget& target, const LineBitmap& bitmap,
                 bitmap.height, bitmap.pixels.data(), &header, DIB_RGB_COLORS, SRCAND);
 }
 
-void DrawLineBitmap(CDC& dc, const PageLine& line, LineBitmap& bitmap, BITMAPINFOHEADER& header,
+void DrawLineBitmap(DrawingTarget& dc, const PageLine& line, LineBitmap& bitmap, BITMAPINFOHEADER& header,
                     float zoom) {
   if (bitmap.Reduced()) {
     StretchPlan plan;
@@ -68,34 +75,39 @@ void DrawLineBitmap(CDC& dc, const PageLine& line, LineBitmap& bitmap, BITMAPINF
     bitmap = LineBitmap{};
     return;
   }
-  header.biBitCount = 24;
-  header.biWidth = PaddedWidth(line.width);
-  header.biHeight = line.height;
+  WriteImageHeader(line, header);
   const LineDest dest = LineDestination(line, zoom);
   StretchPlan plan;
   if (!bitmap.pixels.empty() && bitmap.width == line.width && bitmap.height == line.height &&
       PlanLine(dc, line, dest, plan)) {
     const PixelRect needed = plan.SourceWindow();
     if (!bitmap.filled.Contains(needed)) FillLineBitmap(line, bitmap, needed);
-    dc.StretchDIBits(dest.x, dest.y, dest.width, dest.height, 0, 0, line.width, line.height,
-                     bitmap.pixels.data(), &header, DIB_RGB_COLORS, SRCAND);
+    TransferPlanned(dc.Target(), plan, bitmap.pixels.data(), header);
   }
   bitmap = LineBitmap{};
 }
 
-bool RasterizeLine(CDC& dc, const PageLine& line, BITMAPINFOHEADER& header, float zoom) {
-  LineBitmap bitmap;
+bool RasterizeLine(DrawingTarget& dc, const PageLine& line, BITMAPINFOHEADER& header,
+                   float zoom) {
   StretchPlan plan;
-  if (PlanLine(dc, line, LineDestination(line, zoom), plan)) {
-    // A shrinking transfer merges several source pixels into each device pixel; reducing the
-    // greys first widens only the merged pixels to 24 bits.
-    const bool shrinking =
-        plan.x.sourceLength > plan.x.destLength || plan.y.sourceLength > plan.y.destLength;
-    if (!(shrinking ? BuildLineBitmap(line, bitmap, plan)
-                    : BuildLineBitmap(line, bitmap, plan.SourceWindow()))) {
-      return false;
-    }
+  if (!PlanLine(dc, line, LineDestination(line, zoom), plan)) {
+    WriteImageHeader(line, header);
+    return true;
   }
-  DrawLineBitmap(dc, line, bitmap, header, zoom);
+  LineBitmap bitmap;
+  // A shrinking transfer merges several source pixels into each device pixel; reducing the
+  // greys first widens only the merged pixels to 24 bits.
+  const bool shrinking =
+      plan.x.sourceLength > plan.x.destLength || plan.y.sourceLength > plan.y.destLength;
+  if (!(shrinking ? BuildLineBitmap(line, bitmap, plan)
+                  : BuildLineBitmap(line, bitmap, plan.SourceWindow()))) {
+    return false;
+  }
+  if (bitmap.Reduced()) {
+    DrawReducedBitmap(dc.Target(), bitmap, header);
+    return true;
+  }
+  WriteImageHeader(line, header);
+  if (!bitmap.pixels.empty()) TransferPlanned(dc.Target(), plan, bitmap.pixels.data(), header);
   return true;
 }

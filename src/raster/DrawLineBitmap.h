@@ -4,7 +4,7 @@
 
 #include "pagefile/PageModel.h"
 #include "platform/canvas/Bitmap.h"
-#include "platform/system/CDC.h"
+#include "platform/canvas/DrawingTarget.h"
 #include "raster/LineBitmap.h"
 
 // Where a line's bitmap is transferred, in logical coordinates: every value is the page value
@@ -25,7 +25,7 @@ void InitBitmapHeader(BITMAPINFOHEADER& header);
 
 // The image columns and rows of `line` that its transfer at `zoom` reads within the clip of
 // `dc`. Returns false when the transfer draws nothing there (the line can be skipped).
-bool VisibleSourceWindow(const CDC& dc, const PageLine& line, float zoom, PixelRect& window);
+bool VisibleSourceWindow(const DrawingTarget& dc, const PageLine& line, float zoom, PixelRect& window);
 
 // Writes the bitmap's shape into `header` (24 bits, paddedWidth, height), ANDs the bitmap onto
 // `dc` at the line's scaled place, and releases the bitmap's buffer. A bitmap of the line image
@@ -34,18 +34,18 @@ bool VisibleSourceWindow(const CDC& dc, const PageLine& line, float zoom, PixelR
 // device rectangle, after being reduced again if it was made for another transfer (nothing is
 // drawn if that cannot be done). A bitmap that is empty or not built from `line` transfers
 // nothing.
-void DrawLineBitmap(CDC& dc, const PageLine& line, LineBitmap& bitmap, BITMAPINFOHEADER& header,
+void DrawLineBitmap(DrawingTarget& dc, const PageLine& line, LineBitmap& bitmap, BITMAPINFOHEADER& header,
                     float zoom);
 
 // ANDs a reduced bitmap one to one onto its device rectangle of `target`, mirrored so that its
 // first buffer row lands on the rectangle's top, as every line image stands. Writes the
 // bitmap's shape into `header`.
-void DrawReducedBitmap(const DrawTarget& target, const LineBitmap& bitmap,
+void DrawReducedBitmap(const ClippedCanvas& target, const LineBitmap& bitmap,
                        BITMAPINFOHEADER& header);
 
 // One line of a drawing pass: builds only the part of its bitmap that lands in the clip of `dc`
 // (at a shrinking zoom, already reduced to the destination's pixels) and draws it, leaving the
-// same picture as a full build. Returns false when the bitmap buffer cannot be had; nothing is
-// drawn then.
-[[nodiscard]] bool RasterizeLine(CDC& dc, const PageLine& line, BITMAPINFOHEADER& header,
+// same picture as a full build. The line's destination and transfer are planned once. Returns
+// false when the bitmap buffer cannot be had; nothing is drawn then.
+[[nodiscard]] bool RasterizeLine(DrawingTarget& dc, const PageLine& line, BITMAPINFOHEADER& header,
                                  float zoom);

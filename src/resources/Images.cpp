@@ -1,4 +1,4 @@
-#include "resources/Images.h"
+#include "platform/framework/ResourceImages.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -118,7 +118,7 @@ void PlainLineImage(CDC& dc, const PageLine& line, float zoom) {
   const std::int64_t height = std::abs(std::int64_t{dest.height});
   const std::int64_t left = dest.width > 0 ? dest.x : std::int64_t{dest.x} + dest.width;
   const std::int64_t top = dest.height > 0 ? dest.y : std::int64_t{dest.y} + dest.height;
-  const DrawTarget& target = dc.Target();
+  const ClippedCanvas& target = dc.Target();
   for (std::int32_t py = target.clip.top; py < target.clip.bottom; ++py) {
     for (std::int32_t px = target.clip.left; px < target.clip.right; ++px) {
       std::int64_t kx = px + target.originX - left, ky = py + target.originY - top;

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <functional>
 
-#include "platform/system/CFileDialogQt.h"
+#include "platform/framework/WidgetDialogs.h"
 #include "platform/PlatformUiScript.h"
 #include "support/TempDir.h"
 
@@ -67,6 +67,7 @@ TEST(CFileDialogTest, ScriptedAnswersGiveResultPathAndTitle) {
 // Runs the real dialog, letting `answer` act on it once it is up.
 int RunRealDialog(CFileDialog& dialog, std::function<void(QFileDialog&)> answer) {
   TestApplication();
+  SetFallbackPlatformUi(&WidgetDialogs());
   bool answered = false;
   QTimer::singleShot(0, [&] {
     auto* shown = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());

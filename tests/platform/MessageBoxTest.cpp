@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include "platform/PlatformUiScript.h"
+#include "platform/framework/WidgetDialogs.h"
 
 namespace {
 
@@ -14,6 +15,7 @@ class MessageBoxTest : public ::testing::Test {
  protected:
   void SetUp() override {
     TestApplication();
+    SetFallbackPlatformUi(&WidgetDialogs());
     previousName = QCoreApplication::applicationName();
     QCoreApplication::setApplicationName(QString::fromWCharArray(L"\u9875\u9762 Viewer"));
   }

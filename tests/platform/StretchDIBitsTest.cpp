@@ -47,7 +47,7 @@ struct GreyDib {
 
 struct Target {
   Canvas canvas;
-  DrawTarget target;
+  ClippedCanvas target;
   Target(std::int32_t width, std::int32_t height, std::uint32_t fill = kWhite) {
     EXPECT_EQ(canvas.Allocate(width, height), CanvasError::kNone);
     canvas.Fill(fill);

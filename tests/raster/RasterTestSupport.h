@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "pagefile/PageModel.h"
+#include "platform/system/CDC.h"
 #include "raster/LineBitmap.h"
 
 // Fills fresh bitmap buffers with a byte that no test image uses, to show unwritten bytes.

@@ -23,7 +23,7 @@ Picture PictureOf(const Canvas& canvas) {
 
 struct Surface {
   Canvas canvas;
-  DrawTarget target;
+  ClippedCanvas target;
   Surface(std::int32_t width, std::int32_t height, const PixelRect& clip, std::int32_t originX,
           std::int32_t originY) {
     EXPECT_EQ(canvas.Allocate(width, height), CanvasError::kNone);

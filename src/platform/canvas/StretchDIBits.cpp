@@ -84,7 +84,7 @@ PixelRect StretchPlan::SourceWindow() const {
   return window;
 }
 
-bool PlanStretch(const DrawTarget& target, std::int32_t xDest, std::int32_t yDest,
+bool PlanStretch(const ClippedCanvas& target, std::int32_t xDest, std::int32_t yDest,
                  std::int32_t wDest, std::int32_t hDest, std::int32_t xSrc, std::int32_t ySrc,
                  std::int32_t wSrc, std::int32_t hSrc, StretchPlan& plan) {
   plan = StretchPlan{};
@@ -199,7 +199,7 @@ void DrawRow(std::uint32_t* out, const std::uint8_t* source, std::int64_t stride
 
 }  // namespace
 
-int StretchDIBits(const DrawTarget& target, std::int32_t xDest, std::int32_t yDest,
+int StretchDIBits(const ClippedCanvas& target, std::int32_t xDest, std::int32_t yDest,
                   std::int32_t wDest, std::int32_t hDest, std::int32_t xSrc, std::int32_t ySrc,
                   std::int32_t wSrc, std::int32_t hSrc, const void* bits,
                   const BITMAPINFOHEADER* header, std::uint32_t usage, std::uint32_t rop) {
@@ -213,7 +213,13 @@ int StretchDIBits(const DrawTarget& target, std::int32_t xDest, std::int32_t yDe
   }
   StretchPlan plan;
   if (!PlanStretch(target, xDest, yDest, wDest, hDest, xSrc, ySrc, wSrc, hSrc, plan)) return 0;
+  return TransferPlanned(target, plan, bits, *header);
+}
 
+int TransferPlanned(const ClippedCanvas& target, const StretchPlan& plan, const void* bits,
+                    const BITMAPINFOHEADER& bitmap) {
+  if (bits == nullptr || !HeaderSupported(bitmap) || plan.device.Empty()) return 0;
+  const BITMAPINFOHEADER* header = &bitmap;
   const auto* source = static_cast<const std::uint8_t*>(bits);
   const std::int64_t stride = Dib24Stride(header->biWidth);
   // A 4-byte load of the last pixel read stays in the buffer unless that pixel ends it.

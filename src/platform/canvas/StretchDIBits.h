@@ -22,7 +22,7 @@ struct PixelRect {
 
 // Where a transfer draws: a canvas, the logical point that lands on its pixel (0, 0), and the
 // clip rectangle in canvas pixels (which must lie within the canvas).
-struct DrawTarget {
+struct ClippedCanvas {
   Canvas* canvas = nullptr;
   std::int32_t originX = 0;
   std::int32_t originY = 0;
@@ -71,7 +71,7 @@ struct StretchPlan {
 // Plans the transfer of the source rectangle (xSrc, ySrc, wSrc, hSrc) of a bottom-up bitmap to
 // the logical destination (xDest, yDest, wDest, hDest), following the conventions of
 // StretchDIBits below. Returns false (and an empty plan) when nothing would be drawn.
-bool PlanStretch(const DrawTarget& target, std::int32_t xDest, std::int32_t yDest,
+bool PlanStretch(const ClippedCanvas& target, std::int32_t xDest, std::int32_t yDest,
                  std::int32_t wDest, std::int32_t hDest, std::int32_t xSrc, std::int32_t ySrc,
                  std::int32_t wSrc, std::int32_t hSrc, StretchPlan& plan);
 
@@ -90,7 +90,13 @@ bool PlanStretch(const DrawTarget& target, std::int32_t xDest, std::int32_t yDes
 // Returns the number of destination rows written; 0 when nothing is drawn, including for a
 // zero extent, an unsupported header, usage or raster operation, or a rectangle outside the
 // bitmap.
-int StretchDIBits(const DrawTarget& target, std::int32_t xDest, std::int32_t yDest,
+int StretchDIBits(const ClippedCanvas& target, std::int32_t xDest, std::int32_t yDest,
                   std::int32_t wDest, std::int32_t hDest, std::int32_t xSrc, std::int32_t ySrc,
                   std::int32_t wSrc, std::int32_t hSrc, const void* bits,
                   const BITMAPINFOHEADER* header, std::uint32_t usage, std::uint32_t rop);
+
+// Draws a transfer planned by PlanStretch against `target` (ANDing, as StretchDIBits does)
+// from `bits`, laid out as `header` describes; the planned source rectangle must lie within
+// the bitmap. Returns the number of destination rows written (0 for an unsupported header).
+int TransferPlanned(const ClippedCanvas& target, const StretchPlan& plan, const void* bits,
+                    const BITMAPINFOHEADER& header);

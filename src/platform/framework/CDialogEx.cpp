@@ -6,9 +6,9 @@
 #include <QPushButton>
 
 #include "platform/system/CStringQt.h"
-#include "platform/system/DialogFrame.h"
+#include "platform/framework/DialogFrame.h"
 #include "platform/framework/ResourceTypes.h"
-#include "resources/Images.h"
+#include "platform/framework/ResourceImages.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "platform/framework/CView.h"
 #include "platform/framework/CWinApp.h"
 #include "platform/framework/ResourceTypes.h"
-#include "resources/Images.h"
+#include "platform/framework/ResourceImages.h"
 
 namespace {
 

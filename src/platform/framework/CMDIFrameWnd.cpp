@@ -23,7 +23,7 @@
 #include "platform/framework/MdiLayout.h"
 #include "platform/framework/CWinApp.h"
 #include "platform/framework/ResourceTypes.h"
-#include "resources/Images.h"
+#include "platform/framework/ResourceImages.h"
 
 namespace {
 

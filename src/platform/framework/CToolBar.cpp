@@ -4,7 +4,7 @@
 
 #include "platform/framework/CMDIFrameWnd.h"
 #include "platform/framework/ResourceTypes.h"
-#include "resources/Images.h"
+#include "platform/framework/ResourceImages.h"
 
 // Qt's tool bars draw their buttons flat already, so the control style needs nothing more.
 bool CToolBar::CreateEx(CMDIFrameWnd* parent, unsigned /*controlStyle*/, unsigned style,

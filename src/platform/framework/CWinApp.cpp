@@ -11,9 +11,10 @@
 #include "platform/framework/PrintSetupDialog.h"
 #include "platform/system/CFileDialog.h"
 #include "platform/system/CStringQt.h"
-#include "platform/system/DialogFrame.h"
+#include "platform/framework/DialogFrame.h"
 #include "platform/framework/ResourceTypes.h"
 #include "platform/framework/TerminationSignals.h"
+#include "platform/framework/WidgetDialogs.h"
 
 namespace {
 
@@ -46,7 +47,10 @@ ON_UPDATE_COMMAND_UI_RANGE(ID_FILE_MRU_FILE1, ID_FILE_MRU_LAST, &CWinApp::OnUpda
 ON_COMMAND(ID_APP_EXIT, &CWinApp::OnAppExit)
 END_MESSAGE_MAP()
 
-CWinApp::CWinApp() { g_currentApp = this; }
+CWinApp::CWinApp() {
+  g_currentApp = this;
+  SetFallbackPlatformUi(&WidgetDialogs());
+}
 
 CWinApp::~CWinApp() {
   if (g_currentApp == this) g_currentApp = nullptr;

@@ -35,6 +35,7 @@ inline constexpr unsigned AFX_RESTART_MANAGER_SUPPORT_ALL_ASPECTS = 0x3F;
 // There is one at a time; AfxGetApp() returns it.
 class CWinApp : public CCmdTarget {
  public:
+  // Also makes the real widget dialogs the fallback dialog seam.
   CWinApp();
   ~CWinApp() override;
 

@@ -9,7 +9,7 @@
 #include <optional>
 
 #include "platform/system/CDC.h"
-#include "platform/system/DialogFrame.h"
+#include "platform/framework/DialogFrame.h"
 #include "platform/framework/CMDIFrameWnd.h"
 #include "platform/framework/CPrintInfo.h"
 #include "platform/framework/CView.h"

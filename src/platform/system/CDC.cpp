@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string_view>
 
 #include <QFont>
 #include <QFontMetrics>
@@ -16,6 +17,8 @@ CDC::CDC(Canvas& canvas) {
   target_.canvas = &canvas;
   target_.clip = {0, 0, canvas.width(), canvas.height()};
 }
+
+CDC::~CDC() = default;
 
 void CDC::SetWindowOrg(std::int32_t x, std::int32_t y) {
   target_.originX = x;
@@ -58,7 +61,7 @@ bool CDC::TextOut(int x, int y, const wchar_t* text, int length) {
   if (QGuiApplication::instance() == nullptr) return false;
 
   const bool ownFont = font_ != nullptr && font_->IsCreated();
-  const QFont font = ownFont ? font_->qfont() : QGuiApplication::font();
+  const QFont font = CurrentFont();
   const QFontMetrics metrics(font);
   const QString string = QString::fromWCharArray(text, length);
   // A preview draws the cell and its glyphs smaller by its scale.
@@ -99,4 +102,37 @@ int CDC::StretchDIBits(std::int32_t xDest, std::int32_t yDest, std::int32_t wDes
                        std::uint32_t usage, std::uint32_t rop) {
   return ::StretchDIBits(target_, xDest, yDest, wDest, hDest, xSrc, ySrc, wSrc, hSrc, bits, header,
                          usage, rop);
+}
+
+QFont CDC::CurrentFont() const {
+  return font_ != nullptr && font_->IsCreated() ? font_->qfont() : QGuiApplication::font();
+}
+
+void CDC::SelectTextStyle(const TextStyle& style) {
+  const std::wstring_view face = style.face != nullptr ? style.face : L"";
+  if (styleFont_ == nullptr || madeCellHeight_ != style.cellHeight || madeFace_ != face) {
+    styleFont_ = std::make_unique<CFont>();
+    madeFace_ = face;
+    madeCellHeight_ = style.cellHeight;
+    // A font that cannot be made leaves the context's default font for the text.
+    styleFont_->CreateFontW(style.cellHeight, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET,
+                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                            DEFAULT_PITCH | FF_SWISS, madeFace_.c_str());
+  }
+  SelectObject(styleFont_.get());
+  SetTextColor(style.color);
+}
+
+int CDC::TextCellHeight() {
+  if (QGuiApplication::instance() == nullptr) return 0;
+  const int height = font_ != nullptr && font_->IsCreated() ? font_->CellHeight()
+                                                            : QFontMetrics(CurrentFont()).height();
+  return static_cast<int>(std::lround(height * previewScale_));
+}
+
+std::int64_t CDC::TextAdvance(const wchar_t* text, int length) {
+  if (text == nullptr || length <= 0 || QGuiApplication::instance() == nullptr) return 0;
+  const int advance =
+      QFontMetrics(CurrentFont()).horizontalAdvance(QString::fromWCharArray(text, length));
+  return std::lround(advance * previewScale_);
 }

@@ -1,12 +1,16 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <string>
 
 #include "platform/canvas/Bitmap.h"
 #include "platform/canvas/Canvas.h"
+#include "platform/canvas/DrawingTarget.h"
 #include "platform/canvas/StretchDIBits.h"
 
 class CFont;
+class QFont;
 
 using COLORREF = std::uint32_t;  // 0x00BBGGRR
 
@@ -17,9 +21,10 @@ inline constexpr int MM_TEXT = 1;  // one logical unit is one device pixel, y gr
 // drawn is clipped to the clip rectangle, in canvas pixels, which always lies within the
 // canvas. Text is drawn with the context's fixed defaults: an opaque white cell behind the
 // glyphs, and the given point at the cell's top-left corner.
-class CDC {
+class CDC : public DrawingTarget {
  public:
   explicit CDC(Canvas& canvas);
+  ~CDC();
   CDC(const CDC&) = delete;
   CDC& operator=(const CDC&) = delete;
 
@@ -29,7 +34,7 @@ class CDC {
   void SetClipRect(const PixelRect& clip);
   const PixelRect& GetClipRect() const { return target_.clip; }
   // The canvas, origin and clip, for planning transfers.
-  const DrawTarget& Target() const { return target_; }
+  const ClippedCanvas& Target() const override { return target_; }
 
   // The scale of a print preview: the drawing pass multiplies its zoom by it, and TextOut draws
   // each text cell and its glyphs that much smaller (the point itself is already scaled), so
@@ -55,7 +60,13 @@ class CDC {
   // Fills the text's cell (advance width x cell height) white and draws the glyphs in the text
   // colour, the cell's top-left corner at logical (x, y). Empty text (or a negative length)
   // draws nothing. Returns false only when text cannot be drawn at all (no GUI application).
-  bool TextOut(int x, int y, const wchar_t* text, int length);
+  bool TextOut(int x, int y, const wchar_t* text, int length) override;
+
+  // Text in one style for a drawing pass: selects a font the context makes and keeps (made
+  // again only when the face or height changes) and sets the text colour.
+  void SelectTextStyle(const TextStyle& style) override;
+  int TextCellHeight() override;
+  std::int64_t TextAdvance(const wchar_t* text, int length) override;
 
   // The transfer of ::StretchDIBits onto this context's canvas, origin and clip.
   int StretchDIBits(std::int32_t xDest, std::int32_t yDest, std::int32_t wDest, std::int32_t hDest,
@@ -64,8 +75,14 @@ class CDC {
                     std::uint32_t rop);
 
  private:
-  DrawTarget target_;
+  ClippedCanvas target_;
+  // The selected font, or the application's default font when none is selected or made.
+  QFont CurrentFont() const;
+
   CFont* font_ = nullptr;
+  std::unique_ptr<CFont> styleFont_;  // made by SelectTextStyle
+  std::wstring madeFace_;             // the face and cell height styleFont_ was asked for
+  int madeCellHeight_ = 0;
   COLORREF textColor_ = 0;
   int mapMode_ = MM_TEXT;
   float previewScale_ = 1.0f;

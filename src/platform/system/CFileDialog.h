@@ -24,7 +24,6 @@ class CFileDialog {
 
  private:
   FileDialogSettings settings_;
-  QWidget* parent_;
   std::string path_;
 };
 

@@ -1,10 +1,8 @@
 #include "platform/system/MessageBox.h"
 
-#include <QApplication>
-#include <QMessageBox>
+#include <QGuiApplication>
 
 #include "platform/system/CStringQt.h"
-#include "platform/system/DialogFrame.h"
 
 CString ApplicationTitle() {
   const QString name =
@@ -13,14 +11,6 @@ CString ApplicationTitle() {
 }
 
 int AfxMessageBox(const CString& text) {
-  const CString caption = ApplicationTitle();
-  if (PlatformUi* ui = InstalledPlatformUi()) {
-    ui->ShowMessage(caption, text);
-    return IDOK;
-  }
-  QMessageBox box(QMessageBox::Warning, ToQString(caption), ToQString(text), QMessageBox::Ok,
-                  QApplication::activeWindow());
-  UseModalDialogFrame(&box);
-  box.exec();
+  if (PlatformUi* ui = ActivePlatformUi()) ui->ShowMessage(ApplicationTitle(), text);
   return IDOK;
 }

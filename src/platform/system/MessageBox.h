@@ -8,6 +8,7 @@
 // caption.)
 CString ApplicationTitle();
 
-// Shows `text` in a modal box with the application's title as caption, a warning icon and an
-// OK button, and returns IDOK once the user closes it.
+// Shows `text` through the active dialog seam (ActivePlatformUi): a modal box with the
+// application's title as caption, a warning icon and an OK button. Returns IDOK once the user
+// closes it.
 int AfxMessageBox(const CString& text);

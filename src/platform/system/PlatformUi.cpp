@@ -1,9 +1,15 @@
 #include "platform/system/PlatformUi.h"
 
 namespace {
-PlatformUi* installed = nullptr;  // dialogs run on the user-interface thread only
+// Dialogs run on the user-interface thread only.
+PlatformUi* installed = nullptr;
+PlatformUi* fallback = nullptr;
 }  // namespace
 
 PlatformUi* InstalledPlatformUi() { return installed; }
 
 void InstallPlatformUi(PlatformUi* ui) { installed = ui; }
+
+void SetFallbackPlatformUi(PlatformUi* ui) { fallback = ui; }
+
+PlatformUi* ActivePlatformUi() { return installed != nullptr ? installed : fallback; }

@@ -6,6 +6,8 @@
 
 #include "platform/system/CString.h"
 
+class QWidget;
+
 // Results of modal dialogs and message boxes.
 inline constexpr int IDOK = 1;
 inline constexpr int IDCANCEL = 2;
@@ -27,11 +29,13 @@ struct FileDialogSettings {
   CString defaultExt;  // empty: none
   CString fileName;    // initial name; empty: none
   unsigned flags = 0;  // OFN_* options
+  QWidget* parent = nullptr;  // the window the dialog belongs to; nullptr: none
 };
 
 // The seam between the program and its modal dialogs. Tests install their own to answer file
-// dialogs and to capture message boxes without any window; with none installed the real Qt
-// widgets are shown.
+// dialogs and to capture message boxes without any window; with none installed the fallback
+// seam runs: the real widgets, which the application provides. Without either, file dialogs
+// are cancelled and message boxes are not shown.
 class PlatformUi {
  public:
   virtual ~PlatformUi() = default;
@@ -40,7 +44,12 @@ class PlatformUi {
   virtual void ShowMessage(const CString& caption, const CString& text) = 0;
 };
 
-// The installed seam, or nullptr for the real widgets. The caller keeps `ui` alive while it is
-// installed; installing nullptr restores the real widgets.
+// The installed seam, or nullptr for the fallback. The caller keeps `ui` alive while it is
+// installed; installing nullptr restores the fallback.
 PlatformUi* InstalledPlatformUi();
 void InstallPlatformUi(PlatformUi* ui);
+
+// The seam used while none is installed (nullptr: none). The caller keeps `ui` alive.
+void SetFallbackPlatformUi(PlatformUi* ui);
+// The installed seam, else the fallback, else nullptr: the one a dialog runs through.
+PlatformUi* ActivePlatformUi();

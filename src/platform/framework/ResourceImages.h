@@ -5,7 +5,8 @@
 
 #include "platform/framework/CommandIds.h"
 
-// The program's pictures, drawn in code: the toolbar strip and the icons.
+// The program's pictures, which the framework looks up by id and the program's resources
+// define (drawn in code).
 
 // The toolbar strip of resource `id`: one buttonWidth x buttonHeight image per button, side by
 // side, on a transparent ground. Null for an unknown id.

@@ -1,4 +1,4 @@
-#include "platform/system/DialogFrame.h"
+#include "platform/framework/DialogFrame.h"
 
 #include <QWidget>
 

@@ -1,0 +1,74 @@
+// The banded renderer: any band height gives the picture of one whole pass, and a failing
+// output fails the render.
+#include "cli/PageRender.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <string>
+
+#include "pagefile/PageLoad.h"
+#include "pagewriter/PageWriter.h"
+
+namespace {
+
+struct MemorySink : ByteSink {
+  std::string bytes;
+  std::size_t limit = std::string::npos;  // bytes accepted before the output fails
+  bool Write(std::string_view more) override {
+    if (bytes.size() + more.size() > limit) return false;
+    bytes += more;
+    return true;
+  }
+};
+
+// Lines that straddle band edges at every zoom, with labels, an overlap and a line sticking
+// out of the page.
+std::string BandedPage() {
+  PageDraft draft;
+  draft.pageWidth = 120;
+  draft.pageHeight = 90;
+  draft.lines = {MakeLine("AB", 3, 5, 40, 70, 0x40), MakeLine("page", 30, 20, 33, 90, 0x90),
+                 MakeLine("", 60, 100, 45, 30, 0x00), MakeLine("x", 85, 0, 20, 120, 0xC0)};
+  for (LineDraft& line : draft.lines) {
+    for (std::size_t i = 0; i < line.pixels.size(); i += 7) line.pixels[i] = '\x10';
+  }
+  return WritePage(draft);
+}
+
+QImage Render(const PageBody& body, float zoom, std::int64_t bandPixels) {
+  MemorySink sink;
+  std::string problem;
+  EXPECT_TRUE(RenderPagePng(body, zoom, "936", sink, problem, bandPixels)) << problem;
+  return QImage::fromData(reinterpret_cast<const uchar*>(sink.bytes.data()),
+                          static_cast<int>(sink.bytes.size()), "PNG")
+      .convertToFormat(QImage::Format_RGB32);
+}
+
+TEST(PageRenderTest, AnyBandHeightDrawsTheWholePassPicture) {
+  const LoadedPage page = LoadFromBytes(BandedPage());
+  ASSERT_FALSE(page.fault);
+  for (const char* keys : {"", "+", "++", "-", "---"}) {
+    const float zoom = ZoomAfterKeys(*page.body, keys);
+    const PageExtent extent = RenderExtent(*page.body, zoom);
+    const QImage whole = Render(*page.body, zoom, kRenderBandPixels);
+    ASSERT_EQ(whole.size(), QSize(extent.width, extent.height)) << keys;
+    for (const std::int64_t rows : {1, 2, 7, 16, 33}) {
+      EXPECT_EQ(Render(*page.body, zoom, rows * extent.width), whole)
+          << "keys '" << keys << "', bands of " << rows << " rows";
+    }
+  }
+}
+
+TEST(PageRenderTest, FailedOutputFailsTheRender) {
+  const LoadedPage page = LoadFromBytes(BandedPage());
+  for (const std::size_t limit : {std::size_t{0}, std::size_t{40}, std::size_t{200}}) {
+    MemorySink sink;
+    sink.limit = limit;
+    std::string problem;
+    EXPECT_FALSE(RenderPagePng(*page.body, 1.0f, "936", sink, problem, 120 * 3)) << limit;
+    EXPECT_NE(problem.find("cannot write"), std::string::npos) << problem;
+  }
+}
+
+}  // namespace
