@@ -95,5 +95,7 @@ int RunRender(Arguments arguments) {
 const Subcommand kRenderCommand{
     "render", "render FILE -o OUT.png | FILE... -o DIR [--keys KEYS] [--codepage NAME]",
     "Draw pages as the viewer does, after the zoom keys in KEYS ('+', '-'), into RGB PNGs: "
-    "OUT for one file (- for standard output), OUT/<title>.png for several or a folder.",
+    "OUT for one file (- for standard output), OUT/<title>.png for several or a folder. A "
+    "picture is at most 100 megapixels and 65536 pixels wide; it is drawn and written in bands, "
+    "so memory does not grow with it.",
     RunRender};

@@ -17,6 +17,9 @@ struct PageExtent {
   bool operator==(const PageExtent&) const = default;
 };
 
+// Labels: a 16-pixel cell at every zoom, in the face "宋体", blue.
+inline constexpr TextStyle kLabelStyle{16, L"宋体", 0x00FF0000};
+
 // The extent a view has before any pass sets one.
 inline constexpr PageExtent kInitialExtent{100, 100};
 
@@ -33,8 +36,9 @@ struct PassResult {
 };
 
 // Draws the page onto `target` at `zoom`: every line image ANDed onto the target in order, each
-// followed by its label, decoded from `labelCodePage` up to its first 0 byte, in blue on a white
-// 16-pixel cell at the line's scaled top-left corner. Only lines and labels that meet the
-// target's clip are built and drawn. A page whose lineCount is 0 draws nothing.
+// followed by its label, decoded from `labelCodePage` up to its first 0 byte, in kLabelStyle on
+// a white cell at the line's scaled top-left corner. Only lines and labels that meet the
+// target's clip are built and drawn, and a label is decoded and measured only as far as the
+// clip can show it. A page whose lineCount is 0 draws nothing.
 PassResult DrawPagePass(DrawingTarget& target, const PageBody& page, float zoom,
                         std::string_view labelCodePage);
