@@ -19,6 +19,7 @@
 #include "fuzz/FuzzBodies.h"
 #include "pagefile/MemorySource.h"
 #include "pagewriter/PageWriter.h"
+#include "support/PageLines.h"
 
 namespace fs = std::filesystem;
 
@@ -86,23 +87,25 @@ std::vector<std::pair<std::string, PageDraft>> EdgePages() {
 
   PageDraft overlap = page;
   overlap.headerNote = "note";
-  overlap.lines = {MakeLine("ab", 2, 3, 5, 7, 0x80), MakeLine("c", 4, 5, 6, 6, 0x7F),
-                   MakeLine("", 0, 0, 0, 9), MakeLine("d", 1, 1, 3, 0)};
+  overlap.lines = {DraftLine(3, 2, 7, 5, Solid(0x80), "ab"),
+                   DraftLine(5, 4, 6, 6, Solid(0x7F), "c"), DraftLine(0, 0, 9, 0),
+                   DraftLine(1, 1, 0, 3, {}, "d")};
   add("overlapping-and-empty-lines", overlap);
 
   PageDraft wide = page;
   wide.codeLength = 2;
-  wide.lines = {MakeLine(std::string("\xD2\x00\xC3\xE6", 4), 10, 10, 2, 5, 0x20)};
+  wide.lines = {DraftLine(10, 10, 5, 2, Solid(0x20), std::string("\xD2\x00\xC3\xE6", 4))};
   wide.lines[0].charCount = 2;
   add("two-byte-codes-with-zero", wide);
 
   PageDraft far = page;
-  far.lines = {MakeLine("x", -5, -7, 3, 4), MakeLine("y", kInt32Max - 2, kInt32Max - 3, 2, 2),
-               MakeLine("z", std::numeric_limits<std::int32_t>::min(), 0, 1, 1)};
+  far.lines = {DraftLine(-7, -5, 4, 3, {}, "x"),
+               DraftLine(kInt32Max - 3, kInt32Max - 2, 2, 2, {}, "y"),
+               DraftLine(0, std::numeric_limits<std::int32_t>::min(), 1, 1, {}, "z")};
   add("lines-at-the-int32-ends", far);
 
   PageDraft full = page;
-  for (std::int32_t i = 0; i < 100; ++i) full.lines.push_back(MakeLine("L", i % 40, i, 1, 1));
+  for (std::int32_t i = 0; i < 100; ++i) full.lines.push_back(DraftLine(i, i % 40, 1, 1, {}, "L"));
   add("hundred-lines", full);
   return pages;
 }

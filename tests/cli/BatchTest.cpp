@@ -13,6 +13,7 @@
 
 #include "cli/CliTestSupport.h"
 #include "pagewriter/PageWriter.h"
+#include "support/PageLines.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -24,7 +25,7 @@ PageDraft PageOfWidth(std::int32_t width) {
   PageDraft page;
   page.pageWidth = width;
   page.pageHeight = 10;
-  page.lines = {MakeLine("x", 0, 0, 1, 1)};
+  page.lines = {DraftLine(0, 0, 1, 1, {}, "x")};
   return page;
 }
 

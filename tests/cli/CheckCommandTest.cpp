@@ -7,6 +7,7 @@
 
 #include "cli/CliTestSupport.h"
 #include "pagewriter/PageWriter.h"
+#include "support/PageLines.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -19,16 +20,16 @@ PageDraft SeededPage() {
   page.pageWidth = 100;
   page.pageHeight = 50;
   page.lines = {
-      MakeLine("ok", 0, 0, 2, 10),                // 1: sound
-      MakeLine("p", 45, 95, 10, 10),              // 2: partly outside (right and bottom)
-      MakeLine("w", 200, 0, 2, 2),                // 3: wholly outside, below the page
-      MakeLine("", 10, 0, 1, 1),                  // 4: empty label
-      MakeLine("e", 20, 0, 0, 5),                 // 5: empty image
-      MakeLine("a\xFF", 25, 0, 1, 1),             // 6: a byte that is no character in 936
-      MakeLine("a\0b"s, 30, 0, 1, 1),             // 7: a 0 byte in the label
-      MakeLine("o", 1, 5, 1, 1),                  // 8: overlaps line 1
-      MakeLine("\xD6\xD0", 40, 0, 1, 100, 0x80),  // 9: touches the right edge only: sound
-      MakeLine("z", -1, 50, 1, 1),                // 10: just above the page
+      DraftLine(0, 0, 10, 2, {}, "ok"),                   // 1: sound
+      DraftLine(95, 45, 10, 10, {}, "p"),                 // 2: partly outside (right and bottom)
+      DraftLine(0, 200, 2, 2, {}, "w"),                   // 3: wholly outside, below the page
+      DraftLine(0, 10, 1, 1),                             // 4: empty label
+      DraftLine(0, 20, 5, 0, {}, "e"),                    // 5: empty image
+      DraftLine(0, 25, 1, 1, {}, "a\xFF"),                // 6: a byte that is no character in 936
+      DraftLine(0, 30, 1, 1, {}, "a\0b"s),                // 7: a 0 byte in the label
+      DraftLine(5, 1, 1, 1, {}, "o"),                     // 8: overlaps line 1
+      DraftLine(0, 40, 100, 1, Solid(0x80), "\xD6\xD0"),  // 9: touches the right edge only: sound
+      DraftLine(50, -1, 1, 1, {}, "z"),                   // 10: just above the page
   };
   return page;
 }
@@ -88,7 +89,7 @@ TEST(CliCheck, RefusalsGiveTheLoadersReasonAndExitOne) {
   const std::string good = dir.File("a_good.plim");
   ASSERT_TRUE(WritePageFile(good, SeededPage()));
   PageDraft cut;
-  cut.lines = {MakeLine("x", 0, 0, 1, 1), MakeLine("y", 0, 0, 4, 4)};
+  cut.lines = {DraftLine(0, 0, 1, 1, {}, "x"), DraftLine(0, 0, 4, 4, {}, "y")};
   std::string bytes = WritePage(cut);
   bytes.resize(bytes.size() - 3);
   const std::string cutPath = dir.File("b_cut.plim");
@@ -123,7 +124,7 @@ TEST(CliCheck, JsonReport) {
   PageDraft page;
   page.pageWidth = 10;
   page.pageHeight = 10;
-  page.lines = {MakeLine("", 0, 0, 1, 1)};
+  page.lines = {DraftLine(0, 0, 1, 1)};
   const std::string path = dir.File("one.plim");
   ASSERT_TRUE(WritePageFile(path, page));
   const std::string missing = dir.File("missing.plim");
@@ -144,7 +145,7 @@ TEST(CliCheck, CodePageOption) {
   PageDraft page;
   page.pageWidth = 10;
   page.pageHeight = 10;
-  page.lines = {MakeLine("\xE4\xB8\xAD", 0, 0, 1, 1)};  // valid UTF-8, not valid in 936
+  page.lines = {DraftLine(0, 0, 1, 1, {}, "\xE4\xB8\xAD")};  // valid UTF-8, not valid in 936
   const std::string path = dir.File("utf8.plim");
   ASSERT_TRUE(WritePageFile(path, page));
   EXPECT_NE(Cli({"check", path}).out.find("invalid in code page 936"), std::string::npos);

@@ -7,6 +7,7 @@
 
 #include "cli/CliTestSupport.h"
 #include "pagewriter/PageWriter.h"
+#include "support/PageLines.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -22,10 +23,10 @@ struct Corpus {
 
   Corpus() {
     PageDraft first;
-    first.lines = {MakeLine("\xD6\xD0\xCE\xC4\xD6\xD0", 0, 0, 10, 4),  // 中文中
-                   MakeLine("ab", 0, 0, 30, 100'000), MakeLine("", 0, 0, 0, 80'000)};
+    first.lines = {DraftLine(0, 0, 4, 10, {}, "\xD6\xD0\xCE\xC4\xD6\xD0"),  // 中文中
+                   DraftLine(0, 0, 100'000, 30, {}, "ab"), DraftLine(0, 0, 80'000, 0)};
     PageDraft second;
-    second.lines = {MakeLine("b\xD6\xD0", 0, 0, 40, 70'000)};  // b中
+    second.lines = {DraftLine(0, 0, 70'000, 40, {}, "b\xD6\xD0")};  // b中
     EXPECT_TRUE(WritePageFile(one, first));
     EXPECT_TRUE(WritePageFile(two, second));
     std::ofstream(broken, std::ios::binary) << "x";
@@ -98,7 +99,7 @@ TEST(CliParallel, SameOutputAsOneWorker) {
     PageDraft page;
     page.pageWidth = 20;
     page.pageHeight = 20;
-    page.lines = {MakeLine(i % 3 == 0 ? "ab" : "b", i, 0, 3, 5 + i)};
+    page.lines = {DraftLine(0, i, 5 + i, 3, {}, i % 3 == 0 ? "ab" : "b")};
     ASSERT_TRUE(WritePageFile((folder / ("p" + std::to_string(i) + ".plim")).string(), page));
   }
   ASSERT_TRUE(WritePageFile((folder / "one.plim").string(), PageDraft{}));  // clashes with one

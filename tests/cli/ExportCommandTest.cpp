@@ -13,6 +13,7 @@
 #include "pagewriter/PageWriter.h"
 #include "platform/system/CFile.h"
 #include "platform/system/CodePage.h"
+#include "support/PageLines.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -66,9 +67,9 @@ PageDraft MixedPage() {
   std::string ramp;
   for (int v = 0; v < 256; ++v) ramp += static_cast<char>(v);
   page.lines.push_back({4, "\xD6\xD0\xCE\xC4", 0, 0, 2, 128, ramp});
-  page.lines.push_back(MakeLine("a\0b\n"s, 10, 0, 3, 7, 0x40));
-  page.lines.push_back(MakeLine("", 20, 0, 1, 1, 0xFF));
-  page.lines.push_back(MakeLine("no image", 30, 0, 0, 9));
+  page.lines.push_back(DraftLine(0, 10, 7, 3, Solid(0x40), "a\0b\n"s));
+  page.lines.push_back(DraftLine(0, 20, 1, 1, Solid(0xFF)));
+  page.lines.push_back(DraftLine(0, 30, 9, 0, {}, "no image"));
   return page;
 }
 
@@ -188,7 +189,7 @@ TEST(CliExport, SecondPageOfTheSameTitleDoesNotReplaceTheFirst) {
 TEST(CliExport, CodePageAndUsage) {
   TempDir dir;
   PageDraft page;
-  page.lines = {MakeLine("caf\xE9", 0, 0, 1, 1)};
+  page.lines = {DraftLine(0, 0, 1, 1, {}, "caf\xE9")};
   const std::string path = dir.File("latin.plim");
   ASSERT_TRUE(WritePageFile(path, page));
   const std::string out = dir.File("out");

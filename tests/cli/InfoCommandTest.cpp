@@ -9,6 +9,7 @@
 
 #include "pagewriter/PageWriter.h"
 #include "platform/system/CFile.h"
+#include "support/PageLines.h"
 #include "support/RunProgram.h"
 #include "support/TempDir.h"
 
@@ -31,8 +32,8 @@ PageDraft SmallPage() {
   page.headerWord = -1;
   page.pageWidth = 640;
   page.pageHeight = -480;
-  page.lines.push_back(MakeLine("\xD6\xD0\"\n\x01\0"s, 10, -20, 1, 2, 0x80));
-  page.lines.push_back(MakeLine("", 0, 0, 0, 0));
+  page.lines.push_back(DraftLine(-20, 10, 2, 1, Solid(0x80), "\xD6\xD0\"\n\x01\0"s));
+  page.lines.push_back(DraftLine(0, 0, 0, 0));
   return page;
 }
 
@@ -99,7 +100,7 @@ TEST(CliInfo, StreamsALargeHeaderNote) {
   TempDir dir;
   PageDraft page;
   for (int i = 0; i < (2 << 20) + 3; ++i) page.headerNote += static_cast<char>(i * 7 + i / 256);
-  page.lines = {MakeLine("x", 0, 0, 1, 1)};
+  page.lines = {DraftLine(0, 0, 1, 1, {}, "x")};
   const std::string path = dir.File("note.plim");
   ASSERT_TRUE(WritePageFile(path, page));
   std::string hex;

@@ -19,6 +19,7 @@
 
 #include "cli/CliTestSupport.h"
 #include "pagewriter/PageWriter.h"
+#include "support/PageLines.h"
 #include "support/TempDir.h"
 
 extern char** environ;
@@ -31,7 +32,8 @@ PageDraft SmallPage() {
   PageDraft page;
   page.pageWidth = 40;
   page.pageHeight = 20;
-  page.lines = {MakeLine("ab", 2, 3, 4, 5, 0x20), MakeLine("cd", 10, 3, 4, 5, 0x80)};
+  page.lines = {DraftLine(3, 2, 5, 4, Solid(0x20), "ab"),
+                DraftLine(3, 10, 5, 4, Solid(0x80), "cd")};
   return page;
 }
 
@@ -186,7 +188,7 @@ TEST(CliOutputSafety, FailedPagesAndSignalsLeaveNoTemporaries) {
   PageDraft big = SmallPage();
   big.pageWidth = 3000;
   big.pageHeight = 3000;
-  big.lines.push_back(MakeLine("x", 0, 0, 3000, 3000, 0x10));
+  big.lines.push_back(DraftLine(0, 0, 3000, 3000, Solid(0x10), "x"));
   ASSERT_TRUE(WritePageFile(page, big));
   const fs::path out = dir.path() / "out";
   fs::create_directory(out);

@@ -11,6 +11,7 @@
 
 #include "cli/CliTestSupport.h"
 #include "pagewriter/PageWriter.h"
+#include "support/PageLines.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -42,17 +43,17 @@ struct LineCase {
 
 TEST(CliExportPage, LinesClippedReportedAndSchemaValid) {
   const LineCase cases[] = {
-      {"inside", MakeLine("ab", 10, 20, 5, 30, 0x80),
+      {"inside", DraftLine(20, 10, 30, 5, Solid(0x80), "ab"),
        "<TextLine id=\"l1\">\n        <Coords points=\"20,10 50,10 50,15 20,15\"/>\n"
        "        <TextEquiv><Unicode>ab</Unicode></TextEquiv>"},
-      {"over the top left corner", MakeLine("<&>\"", -3, -4, 6, 8, 0x40),
+      {"over the top left corner", DraftLine(-4, -3, 8, 6, Solid(0x40), "<&>\""),
        "<TextLine id=\"l2\">\n        <Coords points=\"0,0 4,0 4,3 0,3\"/>\n"
        "        <TextEquiv><Unicode>&lt;&amp;&gt;&quot;</Unicode></TextEquiv>"},
-      {"over the bottom right corner", MakeLine("x\x01y", 45, 95, 10, 10, 0x20),
+      {"over the bottom right corner", DraftLine(95, 45, 10, 10, Solid(0x20), "x\x01y"),
        "<TextLine id=\"l3\">\n        <Coords points=\"95,45 100,45 100,50 95,50\"/>\n"
        "        <TextEquiv><Unicode>x\xEF\xBF\xBDy</Unicode></TextEquiv>"},
-      {"right of the page", MakeLine("gone", 0, 100, 2, 2), nullptr},
-      {"no pixels", MakeLine("empty", 0, 0, 0, 7), nullptr},
+      {"right of the page", DraftLine(100, 0, 2, 2, {}, "gone"), nullptr},
+      {"no pixels", DraftLine(0, 0, 7, 0, {}, "empty"), nullptr},
   };
   PageDraft draft;
   draft.pageWidth = 100;

@@ -12,6 +12,7 @@
 
 #include "pagefile/MemorySource.h"
 #include "pagewriter/PageWriter.h"
+#include "support/PageLines.h"
 #include "support/RunProgram.h"
 #include "support/TempDir.h"
 
@@ -136,23 +137,23 @@ TEST(CliRender, PictureIsTheScrollExtentAfterTheKeys) {
   } cases[] = {
       {"no lines: the first extent", Page(500, 400, 0), {"--keys", "+"}, {100, 100}, true},
       {"negative lineCount: the zoomed page",
-       Page(200, 120, -2, {MakeLine("", 0, 0, 4, 4)}),
+       Page(200, 120, -2, {DraftLine(0, 0, 4, 4)}),
        {"--keys", "+"},
        {300, 180},
        true},
       {"two keys: 1000 x 1.0499999523 rounds up in float",
-       Page(1000, 10, {}, {MakeLine("", 0, 0, 4, 4)}),
+       Page(1000, 10, {}, {DraftLine(0, 0, 4, 4)}),
        {"--keys=+-"},
        {1050, 10},
        false},
       {"a lone minus as the keys",
-       Page(100, 50, {}, {MakeLine("", 0, 0, 4, 4)}),
+       Page(100, 50, {}, {DraftLine(0, 0, 4, 4)}),
        {"--keys", "-"},
        {70, 35},
        false},
       // The '+' past the largest float are refused, so the '-' bring the page back.
       {"zoom keys beyond the float range",
-       Page(1000, 100, {}, {MakeLine("", 0, 0, 4, 4)}),
+       Page(1000, 100, {}, {DraftLine(0, 0, 4, 4)}),
        {"--keys", std::string(300, '+') + std::string(248, '-')},
        {938, 93},
        false},
@@ -175,11 +176,11 @@ TEST(CliRender, PictureIsTheScrollExtentAfterTheKeys) {
 TEST(CliRender, RefusalsAndUsageErrors) {
   TempDir dir;
   const std::string good = dir.File("good.plim");
-  ASSERT_TRUE(WritePageFile(good, Page(10, 10, {}, {MakeLine("", 0, 0, 2, 2)})));
+  ASSERT_TRUE(WritePageFile(good, Page(10, 10, {}, {DraftLine(0, 0, 2, 2)})));
   const std::string huge = dir.File("huge.plim");
-  ASSERT_TRUE(WritePageFile(huge, Page(10001, 10000, {}, {MakeLine("", 0, 0, 2, 2)})));
+  ASSERT_TRUE(WritePageFile(huge, Page(10001, 10000, {}, {DraftLine(0, 0, 2, 2)})));
   const std::string flat = dir.File("flat.plim");
-  ASSERT_TRUE(WritePageFile(flat, Page(-10, 10, {}, {MakeLine("", 0, 0, 2, 2)})));
+  ASSERT_TRUE(WritePageFile(flat, Page(-10, 10, {}, {DraftLine(0, 0, 2, 2)})));
   const std::string cut = dir.File("cut.plim");
   { std::ofstream(cut, std::ios::binary) << WritePage(Page(10, 10, 3)).substr(0, 40); }
   const std::string out = dir.File("out.png");

@@ -7,6 +7,7 @@
 #include "pagefile/MemorySource.h"
 #include "pagefile/PageLoad.h"
 #include "pagewriter/PageWriter.h"
+#include "support/PageLines.h"
 
 namespace {
 
@@ -69,28 +70,30 @@ PageDraft OneLine(std::int16_t codeLength, LineDraft line) {
 
 std::vector<LayoutCase> LayoutCases() {
   std::vector<LayoutCase> cases;
-  LineDraft wideLabel = MakeLine("\xD6\xD0\xCE\xC4\xA1\xA3", 7, 1, 1, 1);
+  LineDraft wideLabel = DraftLine(1, 7, 1, 1, {}, "\xD6\xD0\xCE\xC4\xA1\xA3");
   wideLabel.charCount = 3;
   cases.push_back({"CodeLength2TakesSixBytesForThreeCodes", OneLine(2, wideLabel), 1,
                    "\xD6\xD0\xCE\xC4\xA1\xA3\0"s, 1, 7});
 
-  LineDraft ignoredCount = MakeLine("", 7, 1, 1, 2);
+  LineDraft ignoredCount = DraftLine(1, 7, 2, 1);
   ignoredCount.charCount = 5;
   cases.push_back({"CodeLength0MakesEveryLabelEmpty", OneLine(0, ignoredCount), 1, "\0"s, 2, 7});
 
   cases.push_back(
-      {"CharCount0HasOnlyTheTerminator", OneLine(1, MakeLine("", 7, 1, 2, 2)), 1, "\0"s, 4, 7});
-  cases.push_back({"ZeroLabelBytesBecomeSpaces", OneLine(1, MakeLine("a\0b\0"s, 7, 1, 1, 1)), 1,
-                   "a b \0"s, 1, 7});
-  cases.push_back({"Width0HasNoPixels", OneLine(1, MakeLine("x", 7, 1, 4, 0)), 1, "x\0"s, 0, 7});
-  cases.push_back({"Height0HasNoPixels", OneLine(1, MakeLine("x", 7, 1, 0, 4)), 1, "x\0"s, 0, 7});
+      {"CharCount0HasOnlyTheTerminator", OneLine(1, DraftLine(1, 7, 2, 2)), 1, "\0"s, 4, 7});
+  cases.push_back({"ZeroLabelBytesBecomeSpaces", OneLine(1, DraftLine(1, 7, 1, 1, {}, "a\0b\0"s)),
+                   1, "a b \0"s, 1, 7});
+  cases.push_back(
+      {"Width0HasNoPixels", OneLine(1, DraftLine(1, 7, 0, 4, {}, "x")), 1, "x\0"s, 0, 7});
+  cases.push_back(
+      {"Height0HasNoPixels", OneLine(1, DraftLine(1, 7, 4, 0, {}, "x")), 1, "x\0"s, 0, 7});
 
-  LineDraft bothNegative = MakeLine("xy", 7, 1, 1, 1);
+  LineDraft bothNegative = DraftLine(1, 7, 1, 1, {}, "xy");
   bothNegative.charCount = -2;
   cases.push_back({"NegativeCodeLengthTimesNegativeCountIsPositive", OneLine(-1, bothNegative), 1,
                    "xy\0"s, 1, 7});
 
-  PageDraft trailing = OneLine(1, MakeLine("q", -3, -4, 1, 1));
+  PageDraft trailing = OneLine(1, DraftLine(-4, -3, 1, 1, {}, "q"));
   trailing.trailing = "garbage after the last record";
   cases.push_back({"TrailingBytesAreIgnored", trailing, 1, "q\0"s, 1, -3});
 
@@ -102,7 +105,7 @@ std::vector<LayoutCase> LayoutCases() {
   cases.push_back({"NoLinesMayEndAfterThePageRecord", PageDraft{}, 0, "", 0, 0});
 
   PageDraft full;
-  for (int i = 0; i < kMaxLines; ++i) full.lines.push_back(MakeLine("L", i, 0, 1, 1));
+  for (int i = 0; i < kMaxLines; ++i) full.lines.push_back(DraftLine(0, i, 1, 1, {}, "L"));
   cases.push_back({"HundredLinesLoad", full, kMaxLines, "L\0"s, 1, 0});
   return cases;
 }
@@ -156,9 +159,9 @@ TEST(PageLayout, HeaderNoteAndTagsAreKept) {
 
 TEST(PageLayout, ReadingIntoAUsedBodyReleasesItsOldLines) {
   PageDraft three;
-  for (int i = 0; i < 3; ++i) three.lines.push_back(MakeLine("old", i, 0, 2, 2));
+  for (int i = 0; i < 3; ++i) three.lines.push_back(DraftLine(0, i, 2, 2, {}, "old"));
   PageDraft one;
-  one.lines.push_back(MakeLine("new", 9, 0, 1, 1));
+  one.lines.push_back(DraftLine(0, 9, 1, 1, {}, "new"));
 
   LoadedPage page = LoadFromBytes(WritePage(three));
   ASSERT_EQ(page.body->lineCount, 3);

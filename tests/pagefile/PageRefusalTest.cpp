@@ -8,6 +8,7 @@
 #include "pagefile/MemorySource.h"
 #include "pagefile/PageLoad.h"
 #include "pagewriter/PageWriter.h"
+#include "support/PageLines.h"
 
 namespace {
 
@@ -37,7 +38,7 @@ std::string WithHeaderSize(std::int32_t headerSize) {
 std::string SecondLineIs(LineDraft bad, std::int16_t codeLength = 1) {
   PageDraft page;
   page.codeLength = codeLength;
-  page.lines = {MakeLine("", 0, 0, 2, 2), std::move(bad), MakeLine("", 0, 0, 1, 1)};
+  page.lines = {DraftLine(0, 0, 2, 2), std::move(bad), DraftLine(0, 0, 1, 1)};
   return WritePage(page);
 }
 
@@ -91,23 +92,23 @@ std::vector<RefusalCase> RefusalCases() {
        "Line 2 of 3 has a label of 2147483648 bytes, more than can be held.", 1},
       {"LabelInt32MaxPastEnd", SecondLineIs(Claiming(kInt32Max, 0, 0)), PageError::kEndsInLine,
        "The file ends inside line 2 of 3.", 1},
-      {"LabelOneBytePastEnd", OneLineCut(MakeLine("abc", 0, 0, 0, 0), 17), PageError::kEndsInLine,
+      {"LabelOneBytePastEnd", OneLineCut(DraftLine(0, 0, 0, 0, {}, "abc"), 17),
+       PageError::kEndsInLine, "The file ends inside line 1 of 1."},
+      {"CharCountOneByteShort", OneLineCut(DraftLine(0, 0, 0, 0), 17), PageError::kEndsInLine,
        "The file ends inside line 1 of 1."},
-      {"CharCountOneByteShort", OneLineCut(MakeLine("", 0, 0, 0, 0), 17), PageError::kEndsInLine,
+      {"WidthOneByteShort", OneLineCut(DraftLine(0, 0, 0, 0, {}, "ab"), 1), PageError::kEndsInLine,
        "The file ends inside line 1 of 1."},
-      {"WidthOneByteShort", OneLineCut(MakeLine("ab", 0, 0, 0, 0), 1), PageError::kEndsInLine,
-       "The file ends inside line 1 of 1."},
-      {"NegativeWidth", SecondLineIs(MakeLine("x", 0, 0, 0, -5)), PageError::kNegativeImageSize,
-       "Line 2 of 3 has an image side of -5 pixels.", 1},
-      {"NegativeHeight", SecondLineIs(MakeLine("x", 0, 0, -7, 0)), PageError::kNegativeImageSize,
-       "Line 2 of 3 has an image side of -7 pixels.", 1},
-      {"BothNegativeIsNotAPositiveArea", SecondLineIs(MakeLine("x", 0, 0, -2, -3)),
+      {"NegativeWidth", SecondLineIs(DraftLine(0, 0, -5, 0, {}, "x")),
+       PageError::kNegativeImageSize, "Line 2 of 3 has an image side of -5 pixels.", 1},
+      {"NegativeHeight", SecondLineIs(DraftLine(0, 0, 0, -7, {}, "x")),
+       PageError::kNegativeImageSize, "Line 2 of 3 has an image side of -7 pixels.", 1},
+      {"BothNegativeIsNotAPositiveArea", SecondLineIs(DraftLine(0, 0, -3, -2, {}, "x")),
        PageError::kNegativeImageSize, "Line 2 of 3 has an image side of -3 pixels.", 1},
       {"ImageJustPastInt32", SecondLineIs(Claiming(0, 32768, 65536)), PageError::kImageSizeOverflow,
        "Line 2 of 3 has an image of 2147483648 pixels, more than can be held.", 1},
       {"ImageInt32MaxPastEnd", SecondLineIs(Claiming(0, 1, kInt32Max)), PageError::kEndsInLine,
        "The file ends inside line 2 of 3.", 1},
-      {"PixelsOneByteShort", OneLineCut(MakeLine("ab", 0, 0, 2, 3), 1), PageError::kEndsInLine,
+      {"PixelsOneByteShort", OneLineCut(DraftLine(0, 0, 3, 2, {}, "ab"), 1), PageError::kEndsInLine,
        "The file ends inside line 1 of 1."},
   };
 }
@@ -144,8 +145,8 @@ TEST(PageRefusal, EveryPrefixIsRefusedAtItsRecord) {
   PageDraft draft;
   draft.headerNote = "note";
   draft.codeLength = 2;
-  draft.lines = {MakeLine("abcd", 1, 2, 2, 3), MakeLine("", 3, 4, 0, 5),
-                 MakeLine("ef", 5, 6, 1, 1)};
+  draft.lines = {DraftLine(2, 1, 3, 2, {}, "abcd"), DraftLine(4, 3, 5, 0),
+                 DraftLine(6, 5, 1, 1, {}, "ef")};
   draft.lines[0].charCount = 2;
   draft.lines[2].charCount = 1;
   const std::string bytes = WritePage(draft);
@@ -197,7 +198,7 @@ class FailingSource : public ByteSource {
 TEST(PageRefusal, ReadErrorsAreReportedAsSuch) {
   PageDraft draft;
   draft.headerNote = "note";
-  draft.lines = {MakeLine("ab", 0, 0, 2, 2), MakeLine("cd", 0, 0, 2, 2)};
+  draft.lines = {DraftLine(0, 0, 2, 2, {}, "ab"), DraftLine(0, 0, 2, 2, {}, "cd")};
   const std::string bytes = WritePage(draft);
   // Failures inside the header, the note, the page record, a label, a pixel block and the
   // second line, after the first line is complete.

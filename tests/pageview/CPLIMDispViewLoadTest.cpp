@@ -6,6 +6,7 @@
 
 #include "pageview/PageViewFixture.h"
 #include "platform/system/CStringQt.h"
+#include "support/PageLines.h"
 
 namespace {
 
@@ -166,7 +167,7 @@ TEST_F(PageViewTest, FewerLinesLeaveNoTraceOfThePageBefore) {
 
 TEST_F(PageViewTest, EdgePagesLoad) {
   PageDraft zeroBytes;
-  zeroBytes.lines = {MakeLine(std::string("a\0b\0", 4), 0, 0, 1, 1)};
+  zeroBytes.lines = {DraftLine(0, 0, 1, 1, {}, std::string("a\0b\0", 4))};
   PageDraft noLines;
   noLines.pageWidth = 300;
   noLines.trailing = "ignored bytes";
@@ -174,10 +175,10 @@ TEST_F(PageViewTest, EdgePagesLoad) {
   negativeLines.lineCount = -3;
   PageDraft codeLengthZero;
   codeLengthZero.codeLength = 0;
-  codeLengthZero.lines = {MakeLine("", 1, 1, 1, 1)};
+  codeLengthZero.lines = {DraftLine(1, 1, 1, 1)};
   codeLengthZero.lines[0].charCount = 12;  // no label bytes whatever charCount says
   PageDraft hundredLines;
-  hundredLines.lines.assign(kMaxLines, MakeLine("x", 0, 0, 1, 1));
+  hundredLines.lines.assign(kMaxLines, DraftLine(0, 0, 1, 1, {}, "x"));
 
   const struct {
     const char* name;

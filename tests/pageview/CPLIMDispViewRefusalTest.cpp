@@ -6,6 +6,7 @@
 #include "pagefile/MemorySource.h"
 #include "pageview/PageViewFixture.h"
 #include "platform/system/CStringQt.h"
+#include "support/PageLines.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ PageDraft WithLine(LineDraft line, std::int16_t codeLength = 1) {
 }
 
 LineDraft LineWith(std::function<void(LineDraft&)> change) {
-  LineDraft line = MakeLine("ok", 0, 0, 2, 2);
+  LineDraft line = DraftLine(0, 0, 2, 2, {}, "ok");
   change(line);
   return line;
 }
@@ -54,7 +55,7 @@ TEST_F(PageViewTest, DamagedFilesAreRefusedAndThePageStays) {
       {"cut in page record", goodBytes.substr(0, 36 + good.headerNote.size() + 6),
        PageError::kEndsInPageRecord},
       {"101 lines", WritePage(tooManyLines), PageError::kTooManyLines},
-      {"negative label", WritePage(WithLine(MakeLine("abc", 0, 0, 1, 1), -1)),
+      {"negative label", WritePage(WithLine(DraftLine(0, 0, 1, 1, {}, "abc"), -1)),
        PageError::kNegativeLabelLength},
       {"label beyond int32",
        WritePage(WithLine(LineWith([](LineDraft& l) { l.charCount = 0x40000000; }), 2)),

@@ -2,47 +2,19 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "pageview/CPLIMDispView.h"
-#include "platform/system/CDC.h"
-#include "platform/framework/CDocument.h"
-#include "platform/canvas/Canvas.h"
 #include "platform/PlatformUiScript.h"
+#include "platform/canvas/Canvas.h"
+#include "platform/framework/CDocument.h"
+#include "platform/system/CDC.h"
+#include "support/PageLines.h"
 
 inline constexpr std::uint32_t kWhite = 0xFFFFFF;
 inline constexpr std::uint32_t kBlack = 0x000000;
-
-// A line of the page model whose pixel (row i, column j) is grey(i, j), labelled with the
-// bytes of `label` (code page 936) and their terminating 0.
-inline PageLine Line(std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height,
-                     const std::function<int(int, int)>& grey, const std::string& label = "") {
-  PageLine line;
-  line.left = left;
-  line.top = top;
-  line.width = width;
-  line.height = height;
-  line.charCount = static_cast<std::int32_t>(label.size());
-  EXPECT_TRUE(ByteBuffer::Allocate(label.size() + 1, line.label));
-  std::memcpy(line.label.data(), label.c_str(), label.size() + 1);
-  if (width > 0 && height > 0) {
-    EXPECT_TRUE(ByteBuffer::Allocate(static_cast<std::size_t>(width) * height, line.pixels));
-    for (int i = 0; i < height; ++i) {
-      for (int j = 0; j < width; ++j) line.pixels.data()[i * width + j] = grey(i, j) & 0xFF;
-    }
-  }
-  return line;
-}
-
-inline PageLine SolidLine(std::int32_t left, std::int32_t top, std::int32_t width,
-                          std::int32_t height, int grey, const std::string& label = "") {
-  return Line(
-      left, top, width, height, [grey](int, int) { return grey; }, label);
-}
 
 // A page record and line table with the given extents and lines; lineCount is the number of
 // lines unless given.

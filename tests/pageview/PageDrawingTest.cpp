@@ -64,7 +64,7 @@ TEST_F(DrawingTest, PagesWithoutLinesDrawNothingAndIgnoreTheKeys) {
   EXPECT_TRUE(Draw(page));
   EXPECT_EQ(view.GetTotalSize(), (CSize{450, 300}));
   std::vector<PageLine> lines;
-  lines.push_back(SolidLine(0, 0, 40, 40, 0));
+  lines.push_back(ModelLine(0, 0, 40, 40, Solid(0)));
   Install(50, 50, std::move(lines), 0);
   Keys("+-");
   EXPECT_EQ(view.zoom(), 1.5f);
@@ -74,7 +74,7 @@ TEST_F(DrawingTest, PagesWithoutLinesDrawNothingAndIgnoreTheKeys) {
 
   // A negative lineCount draws no line but sets the extent, and the keys work.
   lines.clear();
-  lines.push_back(SolidLine(0, 0, 40, 40, 0));
+  lines.push_back(ModelLine(0, 0, 40, 40, Solid(0)));
   Install(100, 60, std::move(lines), -3);
   Keys("+");
   EXPECT_EQ(view.zoom(), 2.25f);
@@ -86,16 +86,16 @@ TEST_F(DrawingTest, PagesWithoutLinesDrawNothingAndIgnoreTheKeys) {
 TEST_F(DrawingTest, LinesAreAndedUprightAndClippedToThePage) {
   std::vector<PageLine> lines;
   // Rows of grey 0x80 over columns of 0x7F: the AND is black where they overlap.
-  lines.push_back(SolidLine(10, 10, 6, 4, 0x80));
-  lines.push_back(SolidLine(13, 12, 6, 4, 0x7F));
+  lines.push_back(ModelLine(10, 10, 6, 4, Solid(0x80)));
+  lines.push_back(ModelLine(13, 12, 6, 4, Solid(0x7F)));
   // A black first row stays on top; grey 255 leaves the page white.
-  lines.push_back(Line(30, 5, 3, 4, [](int row, int) { return row == 0 ? 0 : 255; }));
+  lines.push_back(ModelLine(30, 5, 3, 4, [](int row, int) { return row == 0 ? 0 : 255; }));
   // Partly off the page to the top left, and past the bottom right of a 40 x 30 canvas.
-  lines.push_back(SolidLine(-2, -3, 4, 5, 0x20));
-  lines.push_back(SolidLine(38, 28, 9, 9, 0x30));
+  lines.push_back(ModelLine(-2, -3, 4, 5, Solid(0x20)));
+  lines.push_back(ModelLine(38, 28, 9, 9, Solid(0x30)));
   // Images of no size draw nothing.
-  lines.push_back(SolidLine(20, 20, 0, 5, 0));
-  lines.push_back(SolidLine(22, 20, 5, 0, 0));
+  lines.push_back(ModelLine(20, 20, 0, 5, Solid(0)));
+  lines.push_back(ModelLine(22, 20, 5, 0, Solid(0)));
   Install(40, 30, std::move(lines));
   Page page(40, 30);
   ASSERT_TRUE(Draw(page));
@@ -117,9 +117,9 @@ TEST_F(DrawingTest, LinesAreAndedUprightAndClippedToThePage) {
 
 TEST_F(DrawingTest, LabelIsBlueOnAWhiteCellAtTheScaledCornerAndLaterLinesAndOverIt) {
   std::vector<PageLine> lines;
-  lines.push_back(SolidLine(10, 20, 60, 30, 0, "ab"));
-  lines.push_back(SolidLine(12, 0, 2, 60, 0x40));  // columns 18..20 scaled, after the label
-  lines.push_back(SolidLine(60, 60, 20, 20, 0));   // an empty label draws no cell
+  lines.push_back(ModelLine(10, 20, 60, 30, Solid(0), "ab"));
+  lines.push_back(ModelLine(12, 0, 2, 60, Solid(0x40)));  // columns 18..20 scaled, after the label
+  lines.push_back(ModelLine(60, 60, 20, 20, Solid(0)));   // an empty label draws no cell
   Install(200, 200, std::move(lines));
   Keys("+");
   Page page(200, 200);
@@ -155,7 +155,7 @@ TEST_F(DrawingTest, LabelIsBlueOnAWhiteCellAtTheScaledCornerAndLaterLinesAndOver
 
 TEST_F(DrawingTest, ThinDarkRowSurvivesTwoZoomOutSteps) {
   std::vector<PageLine> lines;
-  lines.push_back(Line(0, 0, 20, 20, [](int row, int) { return row == 10 ? 0 : 255; }));
+  lines.push_back(ModelLine(0, 0, 20, 20, [](int row, int) { return row == 10 ? 0 : 255; }));
   Install(20, 20, std::move(lines));
   Keys("--");
   Page page(20, 20);
@@ -181,7 +181,7 @@ bool FailNthAllocation(std::size_t size, ByteBuffer& out) {
 
 TEST_F(DrawingTest, FailedBitmapAllocationEndsThePassAndTheNextPassDrawsAll) {
   std::vector<PageLine> lines;
-  for (int i = 0; i < 3; ++i) lines.push_back(SolidLine(0, i * 10, 10, 5, 0));
+  for (int i = 0; i < 3; ++i) lines.push_back(ModelLine(0, i * 10, 10, 5, Solid(0)));
   Install(300, 200, std::move(lines));
   Page page(30, 40);
   g_allocations = 0;
@@ -213,8 +213,8 @@ TEST_F(DrawingTest, TenThousandZoomKeysWithPassesBetweenLeaveTheKeysWorking) {
   for (const auto& sequence : sequences) {
     CPLIMDispView fresh(&document);
     std::vector<PageLine> lines;
-    lines.push_back(SolidLine(-5, 3, 50, 40, 0x10, "x"));
-    lines.push_back(SolidLine(2000, 1000, 30, 30, 0x20));
+    lines.push_back(ModelLine(-5, 3, 50, 40, Solid(0x10), "x"));
+    lines.push_back(ModelLine(2000, 1000, 30, 30, Solid(0x20)));
     fresh.AdoptPage(PageHeader{}, Body(3000, 2000, std::move(lines)));
     Page page(64, 48, 10, 10);
     for (int press = 0; press < 10000; ++press) {

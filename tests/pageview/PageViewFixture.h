@@ -6,8 +6,9 @@
 
 #include "pageview/CPLIMDispView.h"
 #include "pagewriter/PageWriter.h"
-#include "platform/framework/CDocument.h"
 #include "platform/PlatformUiScript.h"
+#include "platform/framework/CDocument.h"
+#include "support/PageLines.h"
 #include "support/TempDir.h"
 
 inline constexpr wchar_t kOpenFailure[] = L"Cannot open the PLIM file";
@@ -21,8 +22,8 @@ inline PageDraft ThreeLinePage() {
   page.headerWord = 7;
   page.pageWidth = 100;
   page.pageHeight = 50;
-  page.lines = {MakeLine("ab", 10, 20, 2, 3, 0x40), MakeLine("", 30, 5, 1, 4, 0x80),
-                MakeLine("three", 40, 60, 0, 9)};
+  page.lines = {DraftLine(20, 10, 3, 2, Solid(0x40), "ab"), DraftLine(5, 30, 4, 1, Solid(0x80)),
+                DraftLine(60, 40, 9, 0, {}, "three")};
   return page;
 }
 
@@ -31,7 +32,7 @@ inline PageDraft OneLinePage() {
   page.codeLength = 2;
   page.pageWidth = 640;
   page.pageHeight = 480;
-  page.lines = {MakeLine("\xD2\xB3\xC3\xE6", 1, 2, 3, 1, 0x11)};  // 2 codes of 2 bytes
+  page.lines = {DraftLine(2, 1, 1, 3, Solid(0x11), "\xD2\xB3\xC3\xE6")};  // 2 codes of 2 bytes
   page.lines[0].charCount = 2;
   return page;
 }

@@ -33,7 +33,7 @@ std::vector<PageLine> RandomLines(std::mt19937& random) {
     const int width = static_cast<int>(random() % 90);
     const int height = static_cast<int>(random() % 70);
     const unsigned seed = random();
-    lines.push_back(Line(
+    lines.push_back(ModelLine(
         left, top, width, height,
         [seed](int row, int column) {
           const unsigned h = (seed ^ (row * 7919u) ^ (column * 104729u)) * 2654435761u;

@@ -16,7 +16,7 @@ class ScrollingViewTest : public DrawingTest {
   ScrollingViewTest() {
     std::vector<PageLine> lines;
     for (int i = 0; i < 12; ++i) {
-      lines.push_back(Line(
+      lines.push_back(ModelLine(
           30 + 13 * i, 40 + 61 * i, 600, 50,
           [i](int row, int column) { return (row * 3 + column + i * 17) % 7 == 0 ? 0 : 0xC0; },
           i % 3 == 0 ? "" : "\xD6\xD0 line"));
@@ -116,7 +116,7 @@ TEST_F(ScrollingViewTest, KeyPressesZoomByTheCharacterTheyProduce) {
 
 TEST_F(ScrollingViewTest, PrintingDrawsThePassInPrinterDots) {
   std::vector<PageLine> lines;
-  lines.push_back(SolidLine(600, 10, 4, 4, 0));
+  lines.push_back(ModelLine(600, 10, 4, 4, Solid(0)));
   Install(2000, 100, std::move(lines));
   view.ScrollToPosition(CPoint{300, 0});
   QImage paper(1000, 40, QImage::Format_RGB32);

@@ -56,7 +56,8 @@ TEST(DrawLineBitmapTest, DestinationIsScaledInSinglePrecision) {
       {1, 1, 1, 1, 1e30f, {INT32_MAX, INT32_MAX, INT32_MAX, INT32_MIN}},
   };
   for (const Case& c : cases) {
-    const LineDest d = LineDestination(MakeLine(c.left, c.top, c.width, c.height, nullptr), c.zoom);
+    const LineDest d =
+        LineDestination(ModelLine(c.left, c.top, c.width, c.height, nullptr), c.zoom);
     EXPECT_EQ(std::tie(d.x, d.y, d.width, d.height),
               std::tie(c.expected.x, c.expected.y, c.expected.width, c.expected.height))
         << c.left << "," << c.top << "," << c.width << "," << c.height << " at " << c.zoom;
@@ -74,7 +75,7 @@ TEST(DrawLineBitmapTest, HeaderCarriesTheLineShape) {
   ASSERT_EQ(canvas.Allocate(4, 4), CanvasError::kNone);
   CDC dc(canvas);
   LineBitmap bitmap;
-  const PageLine line = MakeLine(0, 0, 5, 3, [](int, int) { return 0; });
+  const PageLine line = ModelLine(0, 0, 5, 3, [](int, int) { return 0; });
   ASSERT_TRUE(BuildLineBitmap(line, bitmap));
   DrawLineBitmap(dc, line, bitmap, header, 1.0f);
   EXPECT_EQ(header.biBitCount, 24);
@@ -98,31 +99,31 @@ TEST(DrawLineBitmapTest, PicturesOnAWhitePage) {
     cases.push_back(std::move(c));
   };
   add("black first row stays on top", 1.0f, Greys({{W, W, W, W}, {W, 0, 0, W}, {W, 9, 9, W}}),
-      MakeLine(1, 1, 2, 2, [](int i, int) { return i == 0 ? 0 : 9; }));
+      ModelLine(1, 1, 2, 2, [](int i, int) { return i == 0 ? 0 : 9; }));
   add("0x80 over 0x7F gives 0", 1.0f, Greys({{0x80, 0, 0x7F, W}, {W, W, W, W}, {W, W, W, W}}),
-      MakeLine(0, 0, 2, 1, [](int, int) { return 0x80; }),
-      MakeLine(1, 0, 2, 1, [](int, int) { return 0x7F; }));
+      ModelLine(0, 0, 2, 1, [](int, int) { return 0x80; }),
+      ModelLine(1, 0, 2, 1, [](int, int) { return 0x7F; }));
   add("grey 255 shows what lies under it", 1.0f,
       Greys({{0x40, 0x40, W, W}, {W, W, W, W}, {W, W, W, W}}),
-      MakeLine(0, 0, 2, 1, [](int, int) { return 0x40; }),
-      MakeLine(0, 0, 4, 1, [](int, int) { return 255; }));
+      ModelLine(0, 0, 2, 1, [](int, int) { return 0x40; }),
+      ModelLine(0, 0, 4, 1, [](int, int) { return 255; }));
   // Width 3 pads to 4; the padding column would show as the sentinel grey.
   add("padding is never drawn", 1.0f, Greys({{1, 2, 3, W}, {W, W, W, W}, {W, W, W, W}}),
-      MakeLine(0, 0, 3, 1, [](int, int j) { return j + 1; }));
+      ModelLine(0, 0, 3, 1, [](int, int j) { return j + 1; }));
   add("stretch by 1.5 repeats pixels", 1.5f, Greys({{0, 0, 200, W}, {W, W, W, W}, {W, W, W, W}}),
-      MakeLine(0, 0, 2, 1, [](int, int j) { return j * 200; }));
+      ModelLine(0, 0, 2, 1, [](int, int j) { return j * 200; }));
   // top 1 height 1 at 1.5: y = 3, height -1: row 2 (the label's row would be 1).
   add("scaled top edge", 1.5f, Greys({{W, W, W, W}, {W, W, W, W}, {0, W, W, W}}),
-      MakeLine(0, 1, 1, 1, [](int, int) { return 0; }));
+      ModelLine(0, 1, 1, 1, [](int, int) { return 0; }));
   add("shrinking keeps the dark stroke", 0.699999988f,
       Greys({{W, W, W, W}, {0, 0, W, W}, {W, W, W, W}}),
-      MakeLine(0, 0, 3, 3, [](int i, int) { return i == 1 ? 0 : 255; }));
+      ModelLine(0, 0, 3, 3, [](int i, int) { return i == 1 ? 0 : 255; }));
   add("zero size and zero-zoom size draw nothing", 0.3f,
-      Greys({{W, W, W, W}, {W, W, W, W}, {W, W, W, W}}), MakeLine(0, 0, 0, 2, nullptr),
-      MakeLine(0, 0, 3, 3, [](int, int) { return 0; }));
+      Greys({{W, W, W, W}, {W, W, W, W}, {W, W, W, W}}), ModelLine(0, 0, 0, 2, nullptr),
+      ModelLine(0, 0, 3, 3, [](int, int) { return 0; }));
   add("huge coordinates", 1e30f, Greys({{W, W, W, W}, {W, W, W, W}, {W, W, W, W}}),
-      MakeLine(INT32_MAX, INT32_MAX, 2, 2, [](int, int) { return 0; }),
-      MakeLine(INT32_MIN, INT32_MIN, 2, 2, [](int, int) { return 0; }));
+      ModelLine(INT32_MAX, INT32_MAX, 2, 2, [](int, int) { return 0; }),
+      ModelLine(INT32_MIN, INT32_MIN, 2, 2, [](int, int) { return 0; }));
 
   for (const Case& c : cases) {
     ScopedAllocator sentinel(AllocateSentinel);
@@ -144,8 +145,8 @@ TEST(DrawLineBitmapTest, VisiblePartDrawsTheSamePictureAsTheWholeLine) {
   };
   const float zooms[] = {1.0f, 1.5f, 0.699999988f, 2.25f, 0.48999998f, 3.375f, 0.1f};
   for (int iteration = 0; iteration < 1500; ++iteration) {
-    const PageLine line = MakeLine(uniform(-20, 40), uniform(-20, 40), uniform(1, 30),
-                                   uniform(1, 30), [&](int, int) { return uniform(0, 255); });
+    const PageLine line = ModelLine(uniform(-20, 40), uniform(-20, 40), uniform(1, 30),
+                                    uniform(1, 30), [&](int, int) { return uniform(0, 255); });
     const float zoom = zooms[uniform(0, 6)];
     Canvas whole, visible;
     ASSERT_EQ(whole.Allocate(32, 24), CanvasError::kNone);
@@ -169,7 +170,7 @@ TEST(DrawLineBitmapTest, VisiblePartDrawsTheSamePictureAsTheWholeLine) {
 }
 
 TEST(DrawLineBitmapTest, VisibleWindowIsOnlyWhatTheClipNeeds) {
-  const PageLine line = MakeLine(0, 0, 1000, 800, [](int, int) { return 0; });
+  const PageLine line = ModelLine(0, 0, 1000, 800, [](int, int) { return 0; });
   Canvas canvas;
   ASSERT_EQ(canvas.Allocate(64, 64), CanvasError::kNone);
   CDC dc(canvas);
@@ -213,7 +214,7 @@ TEST(DrawLineBitmapTest, LinesOutsideTheClipAreSkippedAndFailuresReported) {
     CDC dc(canvas);
     BITMAPINFOHEADER header;
     InitBitmapHeader(header);
-    const PageLine line = MakeLine(c.left, c.top, 30, 30, [](int, int) { return 0; });
+    const PageLine line = ModelLine(c.left, c.top, 30, 30, [](int, int) { return 0; });
     EXPECT_EQ(RasterizeLine(dc, line, header, 1.0f), c.rasterized) << c.name;
     EXPECT_EQ(gAllocations, c.allocations) << c.name;
     EXPECT_EQ(canvas.Rgb(5, 5) == 0, c.drawn) << c.name;

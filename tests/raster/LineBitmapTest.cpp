@@ -35,7 +35,7 @@ TEST(LineBitmapTest, PaddedWidthRoundsUpToFourPixels) {
 
 TEST(LineBitmapTest, RowsKeepImageOrderAndPaddingIsNeverWritten) {
   ScopedAllocator sentinel(AllocateSentinel);
-  const PageLine line = MakeLine(0, 0, 5, 3, [](int i, int j) { return 10 * i + j; });
+  const PageLine line = ModelLine(0, 0, 5, 3, [](int i, int j) { return 10 * i + j; });
   LineBitmap bitmap;
   ASSERT_TRUE(BuildLineBitmap(line, bitmap));
   ASSERT_EQ(bitmap.pixels.size(), 72u);
@@ -55,7 +55,7 @@ TEST(LineBitmapTest, WindowedBuildWritesOnlyTheWindow) {
   ScopedAllocator sentinel(AllocateSentinel);
   // Nine columns: rows are written four pixels at a time and then one by one, so the windows
   // start and end at every offset of that grouping.
-  const PageLine line = MakeLine(0, 0, 9, 4, [](int i, int j) { return 1 + 16 * i + j; });
+  const PageLine line = ModelLine(0, 0, 9, 4, [](int i, int j) { return 1 + 16 * i + j; });
   struct Case {
     PixelRect window, filled;
   };
@@ -97,7 +97,7 @@ TEST(LineBitmapTest, EmptyOversizedAndUnallocatableLines) {
     LineBufferAllocator allocator;
     bool built, allocates;
   };
-  PageLine shortOfPixels = MakeLine(0, 0, 4, 4, [](int, int) { return 0; });
+  PageLine shortOfPixels = ModelLine(0, 0, 4, 4, [](int, int) { return 0; });
   shortOfPixels.height = 5;
   PageLine oversized;  // 3 GB of bitmap: beyond a 32-bit size
   oversized.width = 100000;
@@ -106,14 +106,14 @@ TEST(LineBitmapTest, EmptyOversizedAndUnallocatableLines) {
   widest.width = INT32_MAX;
   widest.height = 1;
   Case cases[] = {
-      {"zero width", MakeLine(0, 0, 0, 3, nullptr), AllocateNoted, true, false},
-      {"zero height", MakeLine(0, 0, 3, 0, nullptr), AllocateNoted, true, false},
-      {"negative height", MakeLine(0, 0, 3, -2, nullptr), AllocateNoted, true, false},
+      {"zero width", ModelLine(0, 0, 0, 3, nullptr), AllocateNoted, true, false},
+      {"zero height", ModelLine(0, 0, 3, 0, nullptr), AllocateNoted, true, false},
+      {"negative height", ModelLine(0, 0, 3, -2, nullptr), AllocateNoted, true, false},
       {"short of pixels", std::move(shortOfPixels), AllocateNoted, true, false},
       {"oversized", std::move(oversized), AllocateNoted, false, false},
       {"unpaddable width", std::move(widest), AllocateNoted, false, false},
-      {"allocation fails", MakeLine(0, 0, 2, 2, [](int, int) { return 0; }), AllocateNothing, false,
-       false},
+      {"allocation fails", ModelLine(0, 0, 2, 2, [](int, int) { return 0; }), AllocateNothing,
+       false, false},
   };
   for (Case& c : cases) {
     ScopedAllocator scoped(c.allocator);

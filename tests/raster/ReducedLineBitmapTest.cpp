@@ -45,7 +45,7 @@ TEST(ReducedLineBitmapTest, OneToOneDrawEqualsTheStretchedTransfer) {
     const std::int32_t width = uniform(1, iteration % 4 == 0 ? 400 : 60);
     const std::int32_t height = uniform(1, 60);
     // Mostly light pixels with dark strokes, so that a missed source pixel shows.
-    const PageLine line = MakeLine(0, 0, width, height, [&](int, int) {
+    const PageLine line = ModelLine(0, 0, width, height, [&](int, int) {
       return uniform(0, 9) == 0 ? uniform(0, 60) : uniform(180, 255);
     });
     const std::int32_t xs = uniform(0, width - 1), ys = uniform(0, height - 1);
@@ -109,8 +109,8 @@ TEST(ReducedLineBitmapTest, RasterizedShrinkingLinesEqualFullBitmaps) {
     }
     for (int n = uniform(1, 4); n > 0; --n) {
       const PageLine line =
-          MakeLine(uniform(-40, 60), uniform(-40, 50), uniform(1, 151), uniform(1, 97),
-                   [&](int, int) { return uniform(0, 7) == 0 ? 0 : uniform(100, 255); });
+          ModelLine(uniform(-40, 60), uniform(-40, 50), uniform(1, 151), uniform(1, 97),
+                    [&](int, int) { return uniform(0, 7) == 0 ? 0 : uniform(100, 255); });
       BITMAPINFOHEADER header;
       InitBitmapHeader(header);
       LineBitmap whole;
@@ -124,7 +124,7 @@ TEST(ReducedLineBitmapTest, RasterizedShrinkingLinesEqualFullBitmaps) {
 }
 
 TEST(ReducedLineBitmapTest, BitmapReducedForAnotherTransferIsReducedAgain) {
-  const PageLine line = MakeLine(0, 0, 40, 30, [](int i, int j) { return (i * 7 + j * 3) % 256; });
+  const PageLine line = ModelLine(0, 0, 40, 30, [](int i, int j) { return (i * 7 + j * 3) % 256; });
   Canvas canvas, expected;
   ASSERT_EQ(canvas.Allocate(16, 16), CanvasError::kNone);
   ASSERT_EQ(expected.Allocate(16, 16), CanvasError::kNone);
@@ -155,7 +155,7 @@ TEST(ReducedLineBitmapTest, BitmapReducedForAnotherTransferIsReducedAgain) {
 }
 
 TEST(ReducedLineBitmapTest, FailedOrRefusedReductions) {
-  const PageLine line = MakeLine(0, 0, 30, 30, [](int, int) { return 0; });
+  const PageLine line = ModelLine(0, 0, 30, 30, [](int, int) { return 0; });
   Canvas canvas;
   ASSERT_EQ(canvas.Allocate(16, 16), CanvasError::kNone);
   canvas.FillWhite();
@@ -173,7 +173,7 @@ TEST(ReducedLineBitmapTest, FailedOrRefusedReductions) {
   LineBitmap bitmap;
   EXPECT_TRUE(BuildLineBitmap(line, bitmap, plan));
   EXPECT_TRUE(bitmap.pixels.empty());
-  PageLine shortLine = MakeLine(0, 0, 30, 30, nullptr);
+  PageLine shortLine = ModelLine(0, 0, 30, 30, nullptr);
   ASSERT_TRUE(PlanStretch(dc.Target(), 0, 10, 10, -10, 0, 0, 30, 30, plan));
   EXPECT_TRUE(BuildLineBitmap(shortLine, bitmap, plan));
   EXPECT_TRUE(bitmap.pixels.empty());

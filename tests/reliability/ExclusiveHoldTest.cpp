@@ -14,10 +14,11 @@
 #include <vector>
 
 #include "pageview/CPLIMDispView.h"
-#include "platform/system/CDC.h"
-#include "platform/framework/CDocument.h"
 #include "platform/PlatformUiScript.h"
+#include "platform/framework/CDocument.h"
+#include "platform/system/CDC.h"
 #include "reliability/PageFiles.h"
+#include "support/PageLines.h"
 #include "support/RunProgram.h"
 
 extern char** environ;
@@ -94,7 +95,7 @@ PageDraft PageOfLines(std::int32_t count) {
   page.pageWidth = 40;
   page.pageHeight = 40;
   for (std::int32_t i = 0; i < count; ++i) {
-    page.lines.push_back(MakeLine("", i * 4, i * 3, 3, 5, static_cast<std::uint8_t>(i * 40)));
+    page.lines.push_back(DraftLine(i * 3, i * 4, 5, 3, Solid(static_cast<std::uint8_t>(i * 40))));
   }
   return page;
 }

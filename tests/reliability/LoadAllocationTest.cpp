@@ -7,10 +7,11 @@
 #include <vector>
 
 #include "pageview/CPLIMDispView.h"
-#include "platform/framework/CDocument.h"
 #include "platform/PlatformUiScript.h"
+#include "platform/framework/CDocument.h"
 #include "reliability/PageFiles.h"
 #include "support/CountingNew.h"
+#include "support/PageLines.h"
 
 namespace {
 
@@ -27,7 +28,7 @@ std::string WithHeaderSize(std::int32_t headerSize) {
 
 std::string Lines(std::int32_t count, std::int32_t declared) {
   PageDraft page;
-  for (std::int32_t i = 0; i < count; ++i) page.lines.push_back(MakeLine("L", i, 0, 1, 1));
+  for (std::int32_t i = 0; i < count; ++i) page.lines.push_back(DraftLine(0, i, 1, 1, {}, "L"));
   page.lineCount = declared;
   return WritePage(page);
 }
@@ -89,11 +90,11 @@ TEST_F(LoadAllocation, HostilePagesHoldNoMoreThanTheFileHolds) {
       {"header size int32 max", WithHeaderSize(kInt32Max), false},
       {"note one byte past the end", WithHeaderSize(36 + 13), false},
       // The label's last byte and the 16 bytes of the fields after it are missing.
-      {"label one byte past the end", OneLineCut(MakeLine("abcde", 0, 0, 0, 0), 17), false},
+      {"label one byte past the end", OneLineCut(DraftLine(0, 0, 0, 0, {}, "abcde"), 17), false},
       {"label codeLength x charCount beyond 32 bits", Claiming(0x7FFF, kInt32Max, 0, 0), false},
       {"label product wraps to a small int32", Claiming(2, 0x40000001, 0, 0), false},
       {"negative codeLength", Claiming(-1, 1 << 20, 0, 0), false},
-      {"pixels one byte past the end", OneLineCut(MakeLine("", 0, 0, 3, 3), 1), false},
+      {"pixels one byte past the end", OneLineCut(DraftLine(0, 0, 3, 3), 1), false},
       {"width x height beyond 32 bits", Claiming(1, 0, 65536, 65537), false},
       {"width x height wraps to a small int32", Claiming(1, 0, 65536, 65536), false},
       {"image int32 max past the end", Claiming(1, 0, 1, kInt32Max), false},

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "pagewriter/PageWriter.h"
+#include "support/PageLines.h"
 #include "support/TempDir.h"
 
 // Writes `bytes` as the file `name` in `dir` and returns its path.
@@ -22,8 +23,8 @@ inline PageDraft SmallPage() {
   page.codeLength = 2;
   page.pageWidth = 40;
   page.pageHeight = 30;
-  page.lines = {MakeLine(std::string("ab\0d", 4), 1, 2, 2, 3, 0x40), MakeLine("", 3, 4, 0, 5),
-                MakeLine("ef", 5, 6, 1, 1, 0x80)};
+  page.lines = {DraftLine(2, 1, 3, 2, Solid(0x40), std::string("ab\0d", 4)), DraftLine(4, 3, 5, 0),
+                DraftLine(6, 5, 1, 1, Solid(0x80), "ef")};
   page.lines[0].charCount = 2;
   page.lines[2].charCount = 1;
   return page;

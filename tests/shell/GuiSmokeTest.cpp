@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "pagewriter/PageWriter.h"
+#include "support/PageLines.h"
 #include "support/RunProgram.h"
 #include "support/TempDir.h"
 
@@ -181,7 +182,7 @@ TEST(GuiSmokeTest, PageIsDrawnAndPlusEnlargesIt) {
   PageDraft page;
   page.pageWidth = 300;
   page.pageHeight = 200;
-  page.lines.push_back(MakeLine("", 30, 20, kLineHeight, kLineWidth, kInk));
+  page.lines.push_back(DraftLine(20, 30, kLineWidth, kLineHeight, Solid(kInk)));
   const std::string path = dir.File("smoke.plim");
   ASSERT_TRUE(WritePageFile(path, page));
 

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "pagewriter/PageWriter.h"
+#include "support/PageLines.h"
 
 namespace {
 
@@ -75,7 +76,7 @@ std::string ShellFixture::WritePage(const std::string& name, int lines) const {
   page.pageWidth = 200;
   page.pageHeight = 100;
   for (int index = 0; index < lines; ++index) {
-    page.lines.push_back(MakeLine("ab", 10 + 20 * index, 10, 8, 30, 0x40));
+    page.lines.push_back(DraftLine(10, 10 + 20 * index, 30, 8, Solid(0x40), "ab"));
   }
   const std::string path = dir.File(name);
   EXPECT_TRUE(WritePageFile(path, page));

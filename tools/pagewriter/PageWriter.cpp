@@ -17,20 +17,6 @@ void PutLittleEndian(std::string& out, Int value) {
 
 }  // namespace
 
-LineDraft MakeLine(std::string label, std::int32_t top, std::int32_t left, std::int32_t height,
-                   std::int32_t width, std::uint8_t grey) {
-  LineDraft line;
-  line.charCount = static_cast<std::int32_t>(label.size());
-  line.label = std::move(label);
-  line.top = top;
-  line.left = left;
-  line.height = height;
-  line.width = width;
-  const auto pixelCount = static_cast<std::size_t>(height) * static_cast<std::size_t>(width);
-  line.pixels.assign(pixelCount, static_cast<char>(grey));
-  return line;
-}
-
 std::string WritePage(const PageDraft& page) {
   std::string out;
   const auto defaultHeaderSize = static_cast<std::int32_t>(36 + page.headerNote.size());

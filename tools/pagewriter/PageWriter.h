@@ -32,11 +32,6 @@ struct PageDraft {
   std::string trailing;  // bytes after the last record
 };
 
-// A line whose label is `label` with charCount = label.size() (codeLength 1) and whose
-// pixels are all `grey`.
-LineDraft MakeLine(std::string label, std::int32_t top, std::int32_t left, std::int32_t height,
-                   std::int32_t width, std::uint8_t grey = 0);
-
 std::string WritePage(const PageDraft& page);
 // Writes the bytes to `path`, replacing the file; false on an I/O error.
 bool WritePageFile(const std::string& path, const PageDraft& page);
