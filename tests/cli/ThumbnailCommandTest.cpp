@@ -8,6 +8,7 @@
 
 #include "cli/CliTestSupport.h"
 #include "pagewriter/PageWriter.h"
+#include "support/PageLines.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -33,7 +34,7 @@ TEST(CliThumbnail, SizesStrokesAndRefusals) {
     page.pageHeight = c.pageHeight;
     // A one-pixel black stroke in a white line image over the whole page: ANDed shrinking
     // keeps it black.
-    LineDraft line = MakeLine("x", 0, 0, c.pageHeight, c.pageWidth, 0xFF);
+    LineDraft line = DraftLine(0, 0, c.pageWidth, c.pageHeight, Solid(0xFF), "x");
     line.pixels[0] = '\0';
     page.lines = {line};
     const std::string path = dir.File("page.plim");

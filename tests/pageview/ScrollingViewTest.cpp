@@ -139,7 +139,7 @@ TEST_F(ScrollingViewTest, PrintingDrawsThePassInPrinterDots) {
 TEST_F(ScrollingViewTest, PreviewShrinksThePageByTheTransfersAndKeepingStrokesDark) {
   // One-dot dark strokes every fourth column, and a label.
   std::vector<PageLine> lines;
-  lines.push_back(Line(
+  lines.push_back(ModelLine(
       0, 0, 400, 40, [](int, int column) { return column % 4 == 1 ? 0x20 : 0xFF; }, "ab"));
   Install(400, 40, std::move(lines));
   const struct {
