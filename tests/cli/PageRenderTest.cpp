@@ -9,6 +9,7 @@
 
 #include "pagefile/PageLoad.h"
 #include "pagewriter/PageWriter.h"
+#include "support/PageLines.h"
 
 namespace {
 
@@ -28,8 +29,9 @@ std::string BandedPage() {
   PageDraft draft;
   draft.pageWidth = 120;
   draft.pageHeight = 90;
-  draft.lines = {MakeLine("AB", 3, 5, 40, 70, 0x40), MakeLine("page", 30, 20, 33, 90, 0x90),
-                 MakeLine("", 60, 100, 45, 30, 0x00), MakeLine("x", 85, 0, 20, 120, 0xC0)};
+  draft.lines = {
+      DraftLine(5, 3, 70, 40, Solid(0x40), "AB"), DraftLine(20, 30, 90, 33, Solid(0x90), "page"),
+      DraftLine(100, 60, 30, 45, Solid(0x00)), DraftLine(0, 85, 120, 20, Solid(0xC0), "x")};
   for (LineDraft& line : draft.lines) {
     for (std::size_t i = 0; i < line.pixels.size(); i += 7) line.pixels[i] = '\x10';
   }

@@ -37,7 +37,7 @@ TEST(LabelClipTest, ClippedLabelsDrawWhatWholeLabelsDraw) {
   for (const auto& c : cases) {
     const PageBody body = Body(400, 60, [&] {
       std::vector<PageLine> lines;
-      lines.push_back(SolidLine(c.left, 20, 0, 0, 0, c.label));
+      lines.push_back(ModelLine(c.left, 20, 0, 0, Solid(0), c.label));
       return lines;
     }());
     Canvas drawn, expected;
