@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/ByteSink.h"
+
 // Where every command writes its output files. Bytes go to one of three places:
 //  - "-": standard output, written through stdio and flushed at Commit;
 //  - an existing path that is no regular file (a device, a FIFO, or the file standard output
@@ -69,6 +71,13 @@ class OutputFile {
   bool published_ = false;
   // The written file's identity, known after Finish, so Withdraw removes nothing else.
   unsigned long long device_ = 0, inode_ = 0;
+};
+
+// An encoder's bytes going straight into an output file as they are made.
+struct OutputFileSink : ByteSink {
+  OutputFile& file;
+  explicit OutputFileSink(OutputFile& output) : file(output) {}
+  bool Write(std::string_view bytes) override { return file.Write(bytes); }
 };
 
 // Records a file the run reads, so that no output is ever written over it. Files that cannot

@@ -60,7 +60,13 @@ PageExtent RenderExtent(const PageBody& page, float zoom) {
 
 bool RenderPagePng(const PageBody& page, float zoom, std::string_view labelCodePage,
                    ByteSink& sink, std::string& problem, std::int64_t bandPixels) {
-  const PageExtent extent = RenderExtent(page, zoom);
+  return RenderPagePngSized(page, zoom, RenderExtent(page, zoom), labelCodePage, sink, problem,
+                            bandPixels);
+}
+
+bool RenderPagePngSized(const PageBody& page, float zoom, PageExtent extent,
+                        std::string_view labelCodePage, ByteSink& sink, std::string& problem,
+                        std::int64_t bandPixels) {
   if (extent.width <= 0 || extent.height <= 0) {
     problem = "the page at this zoom has no area (" + SizeText(extent) + "); nothing to write";
     return false;

@@ -33,3 +33,9 @@ PageExtent RenderExtent(const PageBody& page, float zoom);
 bool RenderPagePng(const PageBody& page, float zoom, std::string_view labelCodePage,
                    ByteSink& sink, std::string& problem,
                    std::int64_t bandPixels = kRenderBandPixels);
+
+// As RenderPagePng, into a picture of `extent` instead of RenderExtent: the pass's drawing
+// cut off, or padded with white, at its edges.
+bool RenderPagePngSized(const PageBody& page, float zoom, PageExtent extent,
+                        std::string_view labelCodePage, ByteSink& sink, std::string& problem,
+                        std::int64_t bandPixels = kRenderBandPixels);

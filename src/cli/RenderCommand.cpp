@@ -20,13 +20,6 @@ namespace {
 
 constexpr OptionSpec kRenderOptions[] = {{"-o", true}, {"--keys", true}};
 
-// The PNG's bytes go straight into the output file as they are encoded.
-struct OutputSink : ByteSink {
-  OutputFile& file;
-  explicit OutputSink(OutputFile& output) : file(output) {}
-  bool Write(std::string_view bytes) override { return file.Write(bytes); }
-};
-
 // Reports a page that cannot be rendered, named by its file in a batch; returns false.
 bool Fail(const std::string& path, bool several, const std::string& problem) {
   std::fprintf(stderr, "%s: %s\n", several ? DisplayText(path).c_str() : "plimdisp-cli render",
@@ -46,7 +39,7 @@ bool RenderPage(const std::string& path, const std::string& output, const Parsed
   if (!page) return false;
   const float zoom = ZoomAfterKeys(*page->body, parsed.Value("--keys"));
   std::string problem;
-  OutputSink sink{*file};
+  OutputFileSink sink{*file};
   if (!RenderPagePng(*page->body, zoom, parsed.codePage, sink, problem)) {
     // The output's own reason says more than the encoder's.
     if (!file->error().empty()) problem = "cannot write " + output + ": " + file->error();

@@ -1,8 +1,7 @@
 // plimdisp-cli thumbnail FILE -o OUT.png [--size N] [--codepage NAME]: a picture of the page
-// whose longer side is N pixels, for file managers. The line images are drawn by the drawing
-// pass's line step at the zoom that shrinks the page to that size, each device pixel the AND
-// of the page pixels it covers, so thin dark strokes stay dark. Labels are left out: at 16
-// pixels, whatever the zoom, they would hide the lines of a small picture.
+// whose longer side is N pixels, for file managers: the page rendered as the viewer draws it
+// at the zoom that shrinks the page to that size, labels included, each device pixel of a line
+// image the AND of the page pixels it covers, so thin dark strokes stay dark.
 #include <charconv>
 #include <cmath>
 #include <memory>
@@ -11,7 +10,7 @@
 #include "cli/CliPage.h"
 #include "cli/CommandLine.h"
 #include "cli/OutputFile.h"
-#include "cli/PagePicture.h"
+#include "cli/PageRender.h"
 #include "cli/Subcommand.h"
 #include "cli/TextFormat.h"
 #include "platform/canvas/Scale.h"
@@ -35,7 +34,8 @@ float ZoomToFit(std::int32_t longer, std::int32_t size) {
   return zoom;
 }
 
-bool MakeThumbnail(const std::string& path, const std::string& output, std::int32_t size) {
+bool MakeThumbnail(const std::string& path, const std::string& output, std::int32_t size,
+                   const std::string& codePage) {
   std::string error;
   const std::unique_ptr<OutputFile> file =
       OutputFile::Open(output, OutputFile::Existing::kReplace, error);
@@ -48,16 +48,16 @@ bool MakeThumbnail(const std::string& path, const std::string& output, std::int3
                 std::to_string(body.pageHeight) + " pixels); nothing to draw");
   }
   const float zoom = ZoomToFit(std::max(body.pageWidth, body.pageHeight), size);
-  Canvas canvas;
-  if (canvas.Allocate(std::max(ScaleToDevice(body.pageWidth, zoom), 1),
-                      std::max(ScaleToDevice(body.pageHeight, zoom), 1)) != CanvasError::kNone) {
-    return Fail("cannot make the picture");
+  // A side that scales to nothing keeps one pixel.
+  const PageExtent extent{std::max(ScaleToDevice(body.pageWidth, zoom), 1),
+                          std::max(ScaleToDevice(body.pageHeight, zoom), 1)};
+  std::string problem;
+  OutputFileSink sink{*file};
+  if (!RenderPagePngSized(body, zoom, extent, codePage, sink, problem)) {
+    if (!file->error().empty()) problem = "cannot write " + output + ": " + file->error();
+    return Fail(problem);
   }
-  canvas.FillWhite();
-  if (!DrawLineImages(body, zoom, canvas)) return Fail("not enough memory to draw every line");
-  const std::optional<std::string> png = EncodeGreyCanvasPng(canvas);
-  if (!png) return Fail("cannot encode the picture as PNG");
-  if (!file->Write(*png) || !file->Commit()) {
+  if (!file->Commit()) {
     return Fail("cannot write " + output + ": " + file->error());
   }
   return true;
@@ -78,7 +78,8 @@ int RunThumbnail(Arguments arguments) {
     return UsageError(kThumbnailCommand, "--size needs a number of pixels from 1 to " +
                                              std::to_string(kMaxSize) + ", not " + sizeText);
   }
-  return MakeThumbnail(parsed.inputs.front(), parsed.Value("-o"), size) ? kExitOk
+  return MakeThumbnail(parsed.inputs.front(), parsed.Value("-o"), size, parsed.codePage)
+             ? kExitOk
                                                                          : kExitCannotOpen;
 }
 
@@ -86,6 +87,7 @@ int RunThumbnail(Arguments arguments) {
 
 const Subcommand kThumbnailCommand{
     "thumbnail", "thumbnail FILE -o OUT.png [--size N] [--codepage NAME]",
-    "Draw the page's line images into a grey PNG whose longer side is N pixels (default 256), "
-    "each pixel the AND of the page pixels it covers; for file managers' thumbnails.",
+    "Draw the page as the viewer does, labels included, into an RGB PNG whose longer side is N "
+    "pixels (default 256), each line pixel the AND of the page pixels it covers; for file "
+    "managers' thumbnails.",
     RunThumbnail};

@@ -1,5 +1,6 @@
 // plimdisp-cli thumbnail: the longer side is exactly --size pixels whatever the float rounding,
-// shrinking ANDs so a one-pixel stroke stays black, and bad sizes or pages are refused.
+// shrinking ANDs so a one-pixel stroke stays black, labels are drawn as the viewer draws them,
+// and bad sizes or pages are refused.
 #include <gtest/gtest.h>
 
 #include <QImage>
@@ -33,8 +34,8 @@ TEST(CliThumbnail, SizesStrokesAndRefusals) {
     page.pageWidth = c.pageWidth;
     page.pageHeight = c.pageHeight;
     // A one-pixel black stroke in a white line image over the whole page: ANDed shrinking
-    // keeps it black.
-    LineDraft line = DraftLine(0, 0, c.pageWidth, c.pageHeight, Solid(0xFF), "x");
+    // keeps it black. No label, whose white cell would cover the stroke.
+    LineDraft line = DraftLine(0, 0, c.pageWidth, c.pageHeight, Solid(0xFF), "");
     line.pixels[0] = '\0';
     page.lines = {line};
     const std::string path = dir.File("page.plim");
@@ -50,6 +51,23 @@ TEST(CliThumbnail, SizesStrokesAndRefusals) {
     EXPECT_EQ(qGray(image.pixel(0, 0)), c.corner);
     EXPECT_EQ(qGray(image.pixel(c.width - 1, c.height - 1)), 0xFF);
   }
+
+  // A label is drawn at its size whatever the zoom, as the viewer shows it.
+  PageDraft labelled;
+  labelled.pageWidth = 1200;
+  labelled.pageHeight = 1600;
+  labelled.lines = {DraftLine(0, 0, 1200, 1600, Solid(0xFF), "HH")};
+  const std::string labelledPath = dir.File("labelled.plim");
+  const std::string labelledOut = dir.File("labelled.png");
+  ASSERT_TRUE(WritePageFile(labelledPath, labelled));
+  ASSERT_EQ(Cli({"thumbnail", labelledPath, "-o", labelledOut}).exitCode, 0);
+  QImage labelImage;
+  ASSERT_TRUE(labelImage.load(QString::fromStdString(labelledOut), "PNG"));
+  bool inked = false;
+  for (int y = 0; y < 16; ++y) {
+    for (int x = 0; x < 32; ++x) inked = inked || qGray(labelImage.pixel(x, y)) < 0x80;
+  }
+  EXPECT_TRUE(inked);
 
   PageDraft flat;
   flat.pageWidth = 10;
