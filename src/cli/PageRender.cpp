@@ -21,15 +21,10 @@ bool HasLabels(const PageBody& page) {
   return false;
 }
 
-// Label text needs a GUI application; without a platform chosen by the caller, the offscreen
-// one makes the picture independent of any display. Made once, when a page first has labels.
+// Without a platform chosen by the caller, the offscreen one makes the picture independent of
+// any display.
 void EnsureTextCanBeDrawn(const PageBody& page) {
-  if (QCoreApplication::instance() != nullptr || !HasLabels(page)) return;
-  if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  static int argc = 1;
-  static char name[] = "plimdisp-cli";
-  static char* argv[] = {name, nullptr};
-  static QGuiApplication application(argc, argv);
+  if (QCoreApplication::instance() == nullptr && HasLabels(page)) PrepareLabelText();
 }
 
 // Canvas pixels 0xFFRRGGBB as PNG bytes red, green, blue.
@@ -46,6 +41,15 @@ std::string SizeText(const PageExtent& extent) {
 }
 
 }  // namespace
+
+void PrepareLabelText() {
+  if (QCoreApplication::instance() != nullptr) return;
+  if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  static int argc = 1;
+  static char name[] = "plimdisp-cli";
+  static char* argv[] = {name, nullptr};
+  static QGuiApplication application(argc, argv);
+}
 
 float ZoomAfterKeys(const PageBody& page, std::string_view keys) {
   float zoom = 1.0f;

@@ -18,6 +18,11 @@ inline constexpr std::int64_t kMaxRenderPixels = 100'000'000;
 // Largest band, in pixels (4 bytes each); a band has at least one row.
 inline constexpr std::int64_t kRenderBandPixels = std::int64_t{1} << 22;
 
+// Makes the GUI application that label text needs, if there is none yet (with the offscreen
+// platform unless the caller chose one). RenderPagePng makes it when a page first has labels;
+// call this on the main thread before pages are drawn on other threads.
+void PrepareLabelText();
+
 // The zoom after the zoom keys `keys` ('+', '-'; other characters do nothing), as the view
 // takes them: only while the page's lineCount is not 0.
 float ZoomAfterKeys(const PageBody& page, std::string_view keys);

@@ -1,8 +1,9 @@
-// plimdisp-cli render FILE -o OUT.png | FILE... -o DIR [--keys KEYS] [--codepage NAME]: each
-// page as the viewer draws it, through the page's drawing pass, written as an RGB PNG of the
-// view's scroll extent. One page file goes to OUT itself; several, or a folder, go to
-// OUT/<title>.png.
+// plimdisp-cli render FILE -o OUT.png | FILE... -o DIR [--keys KEYS] [-j N] [--codepage NAME]:
+// each page as the viewer draws it, through the page's drawing pass, written as an RGB PNG of
+// the view's scroll extent. One page file goes to OUT itself; several, or a folder, go to
+// OUT/<title>.png, N pages at a time.
 #include <cstdio>
+#include <map>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -18,12 +19,12 @@
 
 namespace {
 
-constexpr OptionSpec kRenderOptions[] = {{"-o", true}, {"--keys", true}};
+constexpr OptionSpec kRenderOptions[] = {{"-o", true}, {"--keys", true}, {"-j", true}};
 
 // Reports a page that cannot be rendered, named by its file in a batch; returns false.
 bool Fail(const std::string& path, bool several, const std::string& problem) {
-  std::fprintf(stderr, "%s: %s\n", several ? DisplayText(path).c_str() : "plimdisp-cli render",
-               DisplayText(problem).c_str());
+  PrintErr((several ? DisplayText(path) : std::string("plimdisp-cli render")) + ": " +
+           DisplayText(problem) + "\n");
   return false;
 }
 
@@ -70,25 +71,32 @@ int RunRender(Arguments arguments) {
     return kExitCannotOpen;
   }
 
-  OutputTitles titles;
-  return ForEachPage(parsed.inputs, [&](const std::string& path, bool several) {
-    if (!toFolder) return RenderPage(path, output.string(), parsed, several);
-    const std::string title = std::filesystem::path(path).stem().string();
-    if (const std::optional<std::string> earlier = titles.Claim(title, path)) {
-      return Fail(
-          path, several,
-          "not rendered: its title '" + title + "' is that of " + *earlier + ", rendered before");
-    }
-    return RenderPage(path, (output / (title + ".png")).string(), parsed, several);
-  });
+  const PageInputs inputs = ExpandPageInputs(parsed.inputs);
+  const std::map<std::string, std::string> titleClashes = TitleClashes(inputs.pages);
+  // Made here, on the main thread, rather than by the first worker that meets a label.
+  if (parsed.jobs > 1) PrepareLabelText();
+  return ForEachPage(
+      inputs,
+      [&](const std::string& path, std::size_t, bool several) {
+        if (!toFolder) return RenderPage(path, output.string(), parsed, several);
+        const std::string title = std::filesystem::path(path).stem().string();
+        if (const auto clash = titleClashes.find(path); clash != titleClashes.end()) {
+          return Fail(path, several,
+                      "not rendered: its title '" + title + "' is that of " + clash->second +
+                          ", earlier in this run");
+        }
+        return RenderPage(path, (output / (title + ".png")).string(), parsed, several);
+      },
+      parsed.jobs);
 }
 
 }  // namespace
 
 const Subcommand kRenderCommand{
-    "render", "render FILE -o OUT.png | FILE... -o DIR [--keys KEYS] [--codepage NAME]",
+    "render",
+    "render FILE -o OUT.png | FILE... -o DIR [--keys KEYS] [-j N] [--codepage NAME]",
     "Draw pages as the viewer does, after the zoom keys in KEYS ('+', '-'), into RGB PNGs: "
     "OUT for one file (- for standard output), OUT/<title>.png for several or a folder. A "
     "picture is at most 100 megapixels and 65536 pixels wide; it is drawn and written in bands, "
-    "so memory does not grow with it.",
+    "so memory does not grow with it. -j N renders N pages at a time.",
     RunRender};

@@ -2,6 +2,10 @@
 // beyond the exactly counted sizes, matches by character, counts, JSON, and grep's exit codes.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -106,15 +110,28 @@ TEST(CliParallel, SameOutputAsOneWorker) {
   const std::string out = corpus.dir.File("out");
   const std::vector<std::vector<std::string>> commands = {
       {"stats", "--json"}, {"grep", "a"},      {"grep", "-c", "b"},
-      {"check"},           {"check", "--json"}, {"export", "--format", "page", "-o", out}};
+      {"check"},           {"check", "--json"}, {"export", "--format", "page", "-o", out},
+      {"render", "-o", out}};
+  // The pictures render wrote, by name.
+  const auto pictures = [&out] {
+    std::map<std::string, std::string> files;
+    for (const fs::directory_entry& entry : fs::directory_iterator(out)) {
+      std::ifstream in(entry.path(), std::ios::binary);
+      files[entry.path().filename().string()].assign(std::istreambuf_iterator<char>(in), {});
+    }
+    return files;
+  };
   for (const auto& command : commands) {
     std::vector<std::string> arguments = command;
     SCOPED_TRACE(arguments.front() + " " + arguments.back());
     arguments.insert(arguments.end(), {corpus.dir.path().string(), folder.string()});
+    const bool render = arguments.front() == "render";
     const ProgramResult one = Cli(arguments);
+    const auto onePictures = render ? pictures() : std::map<std::string, std::string>{};
     fs::remove_all(out);
     arguments.insert(arguments.end(), {"-j", "3"});
     const ProgramResult three = Cli(arguments);
+    if (render) EXPECT_EQ(pictures(), onePictures);
     fs::remove_all(out);
     EXPECT_EQ(three.exitCode, one.exitCode);
     EXPECT_EQ(three.out, one.out);
