@@ -131,7 +131,9 @@ TEST(CliParallel, SameOutputAsOneWorker) {
     fs::remove_all(out);
     arguments.insert(arguments.end(), {"-j", "3"});
     const ProgramResult three = Cli(arguments);
-    if (render) EXPECT_EQ(pictures(), onePictures);
+    if (render) {
+      EXPECT_EQ(pictures(), onePictures);
+    }
     fs::remove_all(out);
     EXPECT_EQ(three.exitCode, one.exitCode);
     EXPECT_EQ(three.out, one.out);
