@@ -16,9 +16,11 @@
 
 namespace {
 
+// Never destroyed: the application object, and with it its templates, is destroyed at exit
+// after any function-local static made during start-up.
 std::vector<CMultiDocTemplate*>& LiveTemplates() {
-  static std::vector<CMultiDocTemplate*> templates;
-  return templates;
+  static auto* const templates = new std::vector<CMultiDocTemplate*>;
+  return *templates;
 }
 
 }  // namespace
