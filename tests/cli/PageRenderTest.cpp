@@ -1,6 +1,6 @@
 // The banded renderer: any band height gives the picture of one whole pass, and a failing
 // output fails the render.
-#include "cli/PageRender.h"
+#include "cli/pages/PageRender.h"
 
 #include <gtest/gtest.h>
 

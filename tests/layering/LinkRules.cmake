@@ -48,7 +48,7 @@ endfunction()
 foreach(target plimdisp_pagefile plimdisp_canvas plimdisp_raster)
   plimdisp_forbid_links(${target} "^Qt6?::" "this layer is plain C++ without Qt")
 endforeach()
-foreach(target plimdisp_system plimdisp_pagepass plimdisp_render plimdisp-cli)
+foreach(target plimdisp_system plimdisp_pagepass plimdisp_cli plimdisp-cli)
   plimdisp_forbid_links(${target} "^Qt6?::(Widgets|PrintSupport|DBus)$|^plimdisp_(framework|pageview|resources|shell)$"
     "it draws and reads without widgets or the framework")
 endforeach()

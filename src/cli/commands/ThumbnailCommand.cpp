@@ -1,0 +1,93 @@
+// plimdisp-cli thumbnail FILE -o OUT.png [--size N] [--codepage NAME]: a picture of the page
+// whose longer side is N pixels, for file managers: the page rendered as the viewer draws it
+// at the zoom that shrinks the page to that size, labels included, each device pixel of a line
+// image the AND of the page pixels it covers, so thin dark strokes stay dark.
+#include <charconv>
+#include <cmath>
+#include <memory>
+#include <string>
+
+#include "cli/pages/CliPage.h"
+#include "cli/commands/CommandLine.h"
+#include "cli/output/OutputFile.h"
+#include "cli/pages/PageRender.h"
+#include "cli/commands/Subcommand.h"
+#include "cli/output/TextFormat.h"
+#include "platform/canvas/Scale.h"
+
+namespace {
+
+constexpr OptionSpec kThumbnailOptions[] = {{"-o", true}, {"--size", true}};
+constexpr std::int32_t kDefaultSize = 256;
+constexpr std::int32_t kMaxSize = 4096;
+
+bool Fail(const std::string& problem) {
+  PrintErr("plimdisp-cli thumbnail: " + DisplayText(problem) + "\n");
+  return false;
+}
+
+// The zoom at which `longer` page pixels scale to exactly `size` device pixels: size / longer,
+// raised by the last float steps that single-precision truncation can take off.
+float ZoomToFit(std::int32_t longer, std::int32_t size) {
+  float zoom = static_cast<float>(size) / static_cast<float>(longer);
+  while (ScaleToDevice(longer, zoom) < size) zoom = std::nextafter(zoom, 2.0f * zoom);
+  return zoom;
+}
+
+bool MakeThumbnail(const std::string& path, const std::string& output, std::int32_t size,
+                   const std::string& codePage) {
+  std::string error;
+  const std::unique_ptr<OutputFile> file =
+      OutputFile::Open(output, OutputFile::Existing::kReplace, error);
+  if (!file) return Fail("cannot write " + output + ": " + error);
+  const std::optional<CliPage> page = LoadPageOrReport(path);
+  if (!page) return false;
+  const PageBody& body = *page->body;
+  if (body.pageWidth <= 0 || body.pageHeight <= 0) {
+    return Fail("the page has no area (" + std::to_string(body.pageWidth) + " x " +
+                std::to_string(body.pageHeight) + " pixels); nothing to draw");
+  }
+  const float zoom = ZoomToFit(std::max(body.pageWidth, body.pageHeight), size);
+  // A side that scales to nothing keeps one pixel.
+  const PageExtent extent{std::max(ScaleToDevice(body.pageWidth, zoom), 1),
+                          std::max(ScaleToDevice(body.pageHeight, zoom), 1)};
+  std::string problem;
+  OutputFileSink sink{*file};
+  if (!RenderPagePngSized(body, zoom, extent, codePage, sink, problem)) {
+    if (!file->error().empty()) problem = "cannot write " + output + ": " + file->error();
+    return Fail(problem);
+  }
+  if (!file->Commit()) {
+    return Fail("cannot write " + output + ": " + file->error());
+  }
+  return true;
+}
+
+int RunThumbnail(Arguments arguments) {
+  ParseOutcome outcome = ParseArguments(kThumbnailCommand, arguments, kThumbnailOptions);
+  if (const int* exitCode = std::get_if<int>(&outcome)) return *exitCode;
+  const ParsedArguments& parsed = std::get<ParsedArguments>(outcome);
+  if (parsed.inputs.size() != 1) return UsageError(kThumbnailCommand, "give exactly one FILE");
+  if (!parsed.Has("-o")) return UsageError(kThumbnailCommand, "-o OUT.png is missing");
+  const std::string sizeText = parsed.Value("--size", std::to_string(kDefaultSize));
+  std::int32_t size = 0;
+  const auto [end, error] =
+      std::from_chars(sizeText.data(), sizeText.data() + sizeText.size(), size);
+  if (error != std::errc() || end != sizeText.data() + sizeText.size() || size < 1 ||
+      size > kMaxSize) {
+    return UsageError(kThumbnailCommand, "--size needs a number of pixels from 1 to " +
+                                             std::to_string(kMaxSize) + ", not " + sizeText);
+  }
+  return MakeThumbnail(parsed.inputs.front(), parsed.Value("-o"), size, parsed.codePage)
+             ? kExitOk
+                                                                         : kExitCannotOpen;
+}
+
+}  // namespace
+
+const Subcommand kThumbnailCommand{
+    "thumbnail", "thumbnail FILE -o OUT.png [--size N] [--codepage NAME]",
+    "Draw the page as the viewer does, labels included, into an RGB PNG whose longer side is N "
+    "pixels (default 256), each line pixel the AND of the page pixels it covers; for file "
+    "managers' thumbnails.",
+    RunThumbnail};

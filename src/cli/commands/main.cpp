@@ -1,0 +1,83 @@
+// plimdisp-cli: page file tools beside the viewer. Each subcommand lives in its own file and
+// has one entry in the table below.
+#include <QString>
+#include <QtGlobal>
+#include <cstdio>
+#include <new>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli/output/StandardStreams.h"
+#include "cli/commands/Subcommand.h"
+#include "resources/Version.h"
+
+namespace {
+
+const Subcommand* const kSubcommands[] = {&kInfoCommand,  &kExportCommand, &kCheckCommand,
+                                          &kRenderCommand, &kStatsCommand, &kGrepCommand,
+                                          &kThumbnailCommand};
+
+// Qt's notices about its environment (a missing runtime folder, say) are not the tool's to
+// show: a normal run prints nothing. Only Qt's critical and fatal messages get through.
+void QtMessagesQuietly(QtMsgType type, const QMessageLogContext&, const QString& message) {
+  if (type == QtCriticalMsg || type == QtFatalMsg) {
+    std::fprintf(stderr, "plimdisp-cli: %s\n", message.toLocal8Bit().constData());
+  }
+}
+
+void PrintUsage(std::FILE* out) {
+  std::fprintf(out, "Usage: plimdisp-cli COMMAND [ARGUMENTS]\n       plimdisp-cli --version\n\n");
+  std::fprintf(out, "Commands:\n");
+  for (const Subcommand* command : kSubcommands) {
+    std::fprintf(out, "  %.*s\n      %.*s\n", static_cast<int>(command->synopsis.size()),
+                 command->synopsis.data(), static_cast<int>(command->summary.size()),
+                 command->summary.data());
+  }
+  std::fprintf(out, "\nRun 'plimdisp-cli COMMAND --help' for one command.\n");
+  std::fprintf(out,
+               "Exit status: 0 done, 1 a page file cannot be opened or is refused, or output\n"
+               "was lost, 2 wrong usage.\n\n"
+               "Output files appear whole or not at all, and never over an input file; an\n"
+               "existing device is written in place; -o - writes to standard output.\n"
+               "File names in JSON: a byte that is no part of a UTF-8 character becomes the\n"
+               "text \\xHH (JSON \"\\\\xHH\"). In text output such bytes and control\n"
+               "characters in names and labels are shown as \\xHH.\n");
+}
+
+int Run(const std::vector<std::string_view>& arguments) {
+  if (arguments.empty()) {
+    PrintUsage(stderr);
+    return kExitUsage;
+  }
+  const std::string_view first = arguments.front();
+  if (first == "--help" || first == "-h") {
+    PrintUsage(stdout);
+    return kExitOk;
+  }
+  if (first == "--version") {
+    std::printf("%s\n", kPlimDispVersion);
+    return kExitOk;
+  }
+  for (const Subcommand* command : kSubcommands) {
+    if (command->name == first) return command->run(Arguments(arguments).subspan(1));
+  }
+  std::fprintf(stderr, "plimdisp-cli: unknown command '%s'\n\n", std::string(first).c_str());
+  PrintUsage(stderr);
+  return kExitUsage;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  qInstallMessageHandler(QtMessagesQuietly);
+  GuardStandardStreams();
+  int exitCode = kExitCannotOpen;
+  try {
+    exitCode = Run(std::vector<std::string_view>(argv + (argc > 0 ? 1 : 0), argv + argc));
+  } catch (const std::bad_alloc&) {
+    // Commands refuse what they cannot allocate; this catches what a library throws.
+    std::fprintf(stderr, "plimdisp-cli: %s\n", kNotEnoughMemory);
+  }
+  return FinishStandardStreams(exitCode);
+}

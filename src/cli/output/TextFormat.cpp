@@ -1,0 +1,161 @@
+#include "cli/output/TextFormat.h"
+
+#include <cstdio>
+
+#include "cli/output/StandardStreams.h"
+
+namespace {
+
+constexpr char kHexDigits[] = "0123456789abcdef";
+constexpr char kUpperHexDigits[] = "0123456789ABCDEF";
+
+// Length of the valid UTF-8 character at the start of `text` (shortest form, no surrogates,
+// at most U+10FFFF), or 0 when its first byte starts none.
+std::size_t Utf8CharLength(std::string_view text) {
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char lead = byte(0);
+  if (lead < 0x80) return 1;
+  std::size_t length = 0;
+  unsigned char low = 0x80, high = 0xBF;  // range of the second byte
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+  } else {
+    return 0;
+  }
+  if (text.size() < length || byte(1) < low || byte(1) > high) return 0;
+  for (std::size_t i = 2; i < length; ++i) {
+    if (byte(i) < 0x80 || byte(i) > 0xBF) return 0;
+  }
+  return length;
+}
+
+// The code point of a control character at the start of `text` (C0, DEL, or C1 as two UTF-8
+// bytes), or -1.
+int ControlAt(std::string_view text, std::size_t length) {
+  const auto lead = static_cast<unsigned char>(text[0]);
+  if (length == 1 && (lead < 0x20 || lead == 0x7F)) return lead;
+  if (length == 2 && lead == 0xC2 && static_cast<unsigned char>(text[1]) < 0xA0) {
+    return static_cast<unsigned char>(text[1]);
+  }
+  return -1;
+}
+
+void AppendByteEscape(std::string& out, unsigned char byte, std::string_view backslash) {
+  out += backslash;
+  out += 'x';
+  out += kUpperHexDigits[byte >> 4];
+  out += kUpperHexDigits[byte & 0x0F];
+}
+
+// Walks `text` one character (or one stray byte) at a time.
+template <typename OnChar, typename OnStray>
+void ForEachChar(std::string_view text, OnChar onChar, OnStray onStray) {
+  while (!text.empty()) {
+    const std::size_t length = Utf8CharLength(text);
+    if (length == 0) {
+      onStray(static_cast<unsigned char>(text[0]));
+      text.remove_prefix(1);
+      continue;
+    }
+    onChar(text.substr(0, length));
+    text.remove_prefix(length);
+  }
+}
+
+thread_local CapturedOutput* capture = nullptr;
+
+// Writes `text` to stderr or stdout; a lost stdout write is noted for the exit.
+void Write(bool toErr, std::string_view text) {
+  if (std::fwrite(text.data(), 1, text.size(), toErr ? stderr : stdout) != text.size() &&
+      !toErr) {
+    NoteStandardOutputError();
+  }
+}
+
+void Print(bool toErr, std::string_view text) {
+  if (capture == nullptr) {
+    Write(toErr, text);
+  } else if (!capture->empty() && capture->back().first == toErr) {
+    capture->back().second += text;
+  } else {
+    capture->emplace_back(toErr, std::string(text));
+  }
+}
+
+}  // namespace
+
+std::string HexBytes(const std::uint8_t* bytes, std::size_t size) {
+  std::string hex(size * 2, '\0');
+  char* out = hex.data();
+  for (std::size_t i = 0; i < size; ++i) {
+    *out++ = kHexDigits[bytes[i] >> 4];
+    *out++ = kHexDigits[bytes[i] & 0x0F];
+  }
+  return hex;
+}
+
+std::string JsonQuoted(std::string_view text) {
+  std::string out = "\"";
+  ForEachChar(
+      text,
+      [&](std::string_view character) {
+        const int control = ControlAt(character, character.size());
+        if (control < 0) {
+          if (character == "\"" || character == "\\") out += '\\';
+          out += character;
+        } else if (control == '\n') {
+          out += "\\n";
+        } else if (control == '\r') {
+          out += "\\r";
+        } else if (control == '\t') {
+          out += "\\t";
+        } else {
+          out += "\\u00";
+          out += kHexDigits[control >> 4];
+          out += kHexDigits[control & 0x0F];
+        }
+      },
+      [&](unsigned char stray) { AppendByteEscape(out, stray, "\\\\"); });
+  out += '"';
+  return out;
+}
+
+std::string DisplayText(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  ForEachChar(
+      text,
+      [&](std::string_view character) {
+        if (ControlAt(character, character.size()) < 0) {
+          out += character;
+          return;
+        }
+        for (const char byte : character)
+          AppendByteEscape(out, static_cast<unsigned char>(byte), "\\");
+      },
+      [&](unsigned char stray) { AppendByteEscape(out, stray, "\\"); });
+  return out;
+}
+
+void PrintOut(std::string_view text) { Print(false, text); }
+
+void PrintErr(std::string_view text) { Print(true, text); }
+
+OutputCapture::OutputCapture(CapturedOutput& into) : previous_(capture) { capture = &into; }
+
+OutputCapture::~OutputCapture() { capture = previous_; }
+
+void WriteCaptured(const CapturedOutput& output) {
+  for (const auto& [toErr, text] : output) {
+    if (toErr && std::fflush(stdout) != 0) NoteStandardOutputError();
+    Write(toErr, text);
+  }
+}

@@ -1,0 +1,123 @@
+#include "cli/pages/CorpusStats.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "cli/pages/PageInfo.h"
+#include "cli/output/TextFormat.h"
+#include "platform/system/CodePage.h"
+
+namespace {
+
+std::string CharText(char32_t c) {
+  if (c < 0x20 || (c >= 0x7F && c < 0xA0)) {  // C0, DEL and C1 controls
+    char name[16];
+    std::snprintf(name, sizeof name, "U+%04X", static_cast<unsigned>(c));
+    return name;
+  }
+  return WideToUtf8(std::wstring(1, static_cast<wchar_t>(c)));
+}
+
+std::string OrNull(std::optional<std::int32_t> value, const char* none) {
+  return value ? std::to_string(*value) : none;
+}
+
+std::string SizesJson(const ValueHistogram& sizes) {
+  return "{\"min\":" + OrNull(sizes.Min(), "null") + ",\"median\":" +
+         OrNull(sizes.Median(), "null") + ",\"max\":" + OrNull(sizes.Max(), "null") + "}";
+}
+
+std::string SizesText(const ValueHistogram& sizes) {
+  return "min " + OrNull(sizes.Min(), "-") + ", median " + OrNull(sizes.Median(), "-") +
+         ", max " + OrNull(sizes.Max(), "-");
+}
+
+// The charset, most frequent first, ties in code point order.
+std::vector<std::pair<char32_t, std::uint64_t>> ByFrequency(
+    const std::unordered_map<char32_t, std::uint64_t>& charset) {
+  std::vector<std::pair<char32_t, std::uint64_t>> sorted(charset.begin(), charset.end());
+  std::sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) {
+    return a.second != b.second ? a.second > b.second : a.first < b.first;
+  });
+  return sorted;
+}
+
+}  // namespace
+
+void ValueHistogram::Add(std::int32_t value) {
+  if (value < kExactLimit) {
+    ++exact_[static_cast<std::size_t>(value)];
+  } else {
+    ++spans_[static_cast<std::size_t>(value / kExactLimit)];
+  }
+  ++count_;
+  min_ = std::min(min_, value);
+  max_ = std::max(max_, value);
+}
+
+std::optional<std::int32_t> ValueHistogram::Min() const {
+  return count_ > 0 ? std::optional(min_) : std::nullopt;
+}
+
+std::optional<std::int32_t> ValueHistogram::Max() const {
+  return count_ > 0 ? std::optional(max_) : std::nullopt;
+}
+
+std::optional<std::int32_t> ValueHistogram::Median() const {
+  if (count_ == 0) return std::nullopt;
+  const std::uint64_t rank = (count_ - 1) / 2;  // 0-based rank of the lower middle value
+  std::uint64_t seen = 0;
+  for (std::size_t value = 0; value < exact_.size(); ++value) {
+    seen += exact_[value];
+    if (seen > rank) return static_cast<std::int32_t>(value);
+  }
+  for (std::size_t span = 1; span < spans_.size(); ++span) {
+    seen += spans_[span];
+    if (seen > rank) return std::max(min_, static_cast<std::int32_t>(span * kExactLimit));
+  }
+  return max_;
+}
+
+void CorpusStats::AddPage(const CliPage& page, std::string_view codePage) {
+  ++pages_;
+  const PageBody& body = *page.body;
+  for (std::int32_t i = 0; i < body.UsedLines(); ++i) {
+    const PageLine& line = body.lines[static_cast<std::size_t>(i)];
+    ++lines_;
+    heights_.Add(line.height);
+    widths_.Add(line.width);
+    for (const wchar_t c : LabelWide(line, codePage)) {
+      ++charset_[static_cast<char32_t>(c)];
+      ++characters_;
+    }
+  }
+}
+
+std::string CorpusStats::Text() const {
+  std::string out = "pages: " + std::to_string(pages_) + "\nrefused: " + std::to_string(refused_) +
+                    "\nlines: " + std::to_string(lines_) +
+                    "\ncharacters: " + std::to_string(characters_) +
+                    "\ndistinct characters: " + std::to_string(charset_.size()) +
+                    "\nline height: " + SizesText(heights_) +
+                    "\nline width: " + SizesText(widths_) + "\n\n";
+  for (const auto& [c, count] : ByFrequency(charset_)) {
+    out += CharText(c) + "\t" + std::to_string(count) + "\n";
+  }
+  return out;
+}
+
+std::string CorpusStats::Json() const {
+  std::string out = "{\"pages\":" + std::to_string(pages_) +
+                    ",\"refused\":" + std::to_string(refused_) +
+                    ",\"lines\":" + std::to_string(lines_) +
+                    ",\"characters\":" + std::to_string(characters_) + ",\"charset\":[";
+  bool first = true;
+  for (const auto& [c, count] : ByFrequency(charset_)) {
+    out += std::string(first ? "" : ",") + "{\"char\":" +
+           JsonQuoted(WideToUtf8(std::wstring(1, static_cast<wchar_t>(c)))) +
+           ",\"count\":" + std::to_string(count) + "}";
+    first = false;
+  }
+  return out + "],\"lineHeight\":" + SizesJson(heights_) + ",\"lineWidth\":" + SizesJson(widths_) +
+         "}\n";
+}
