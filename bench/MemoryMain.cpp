@@ -24,7 +24,7 @@
 #include "platform/framework/CDocument.h"
 #include "platform/framework/CPrintInfo.h"
 #include "platform/canvas/Scale.h"
-#include "platform/framework/ViewPrinting.h"
+#include "platform/framework/PrintJob.h"
 #include "raster/DrawLineBitmap.h"
 #include "raster/LineBitmap.h"
 #include "support/CountingNew.h"

@@ -7,6 +7,7 @@
 
 #include "pageview/DrawingSupport.h"
 #include "platform/framework/CPrintInfo.h"
+#include "platform/framework/PrintJob.h"
 #include "platform/framework/ViewPrinting.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "platform/PlatformUiScript.h"
 #include "platform/framework/CDocument.h"
 #include "platform/framework/CPrintInfo.h"
-#include "platform/framework/ViewPrinting.h"
+#include "platform/framework/PrintJob.h"
 #include "platform/system/CDC.h"
 #include "reliability/PageFiles.h"
 #include "support/CountingNew.h"

@@ -9,7 +9,7 @@
 #include "platform/framework/CPrintInfo.h"
 #include "platform/framework/CView.h"
 #include "platform/PlatformUiScript.h"
-#include "platform/framework/ViewPrinting.h"
+#include "platform/framework/PrintJob.h"
 
 namespace {
 

@@ -11,6 +11,7 @@
 
 #include "platform/framework/CMDIFrameWnd.h"
 #include "platform/framework/PrintSetupDialog.h"
+#include "platform/framework/PrintPreview.h"
 #include "platform/framework/ViewPrinting.h"
 #include "shell/ShellFixture.h"
 

@@ -11,6 +11,7 @@
 
 #include "platform/framework/CDocTemplate.h"
 #include "platform/system/CFile.h"
+#include "platform/framework/PrintPreview.h"
 #include "platform/framework/ViewPrinting.h"
 #include "resources/Resource.h"
 #include "shell/CAboutDlg.h"

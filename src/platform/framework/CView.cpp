@@ -2,6 +2,9 @@
 
 #include <QRect>
 
+#include "platform/framework/CPrintInfo.h"
+#include "platform/framework/ViewPrinting.h"
+
 CView::CView(CDocument* document, QWidget* parent)
     : QAbstractScrollArea(parent), document_(document) {}
 
@@ -23,3 +26,17 @@ void CView::InvalidateRect(const CRect* rect, bool /*erase*/) {
 void CView::OnDraw(CDC* /*dc*/) {}
 
 void CView::OnInitialUpdate() {}
+
+void CView::OnFilePrint() { RunPrintCommand(*this, PrintCommand::kDialog); }
+
+void CView::OnFilePrintDirect() { RunPrintCommand(*this, PrintCommand::kDirect); }
+
+void CView::OnFilePrintPreview() { RunPrintCommand(*this, PrintCommand::kPreview); }
+
+bool CView::OnPreparePrinting(CPrintInfo* info) { return DoPreparePrinting(info); }
+
+void CView::OnBeginPrinting(CDC* /*dc*/, CPrintInfo* /*info*/) {}
+
+void CView::OnEndPrinting(CDC* /*dc*/, CPrintInfo* /*info*/) {}
+
+void CView::OnPrint(CDC* dc, CPrintInfo* /*info*/) { OnDraw(dc); }

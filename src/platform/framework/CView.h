@@ -3,9 +3,9 @@
 #include <QAbstractScrollArea>
 #include <QPointer>
 
+#include "platform/canvas/CRect.h"
 #include "platform/framework/CCmdTarget.h"
 #include "platform/framework/CDocument.h"
-#include "platform/canvas/CRect.h"
 
 class CDC;
 class CPrintInfo;

@@ -14,7 +14,7 @@
 #include "platform/framework/CMDIFrameWnd.h"
 #include "platform/framework/CPrintInfo.h"
 #include "platform/framework/CView.h"
-#include "platform/framework/ViewPrinting.h"
+#include "platform/framework/PrintJob.h"
 
 namespace {
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 class CPrintInfo;
 class CView;
 class QPrinter;
@@ -14,3 +16,8 @@ void RunPrintPreview(CView& view, CPrintInfo& info);
 // most 16 Mi pixels, which bounds what the preview keeps. A `shown` that is not a positive
 // number gives that bound.
 double PreviewScaleFor(const QPrinter& printer, double shown);
+
+// Replaces the preview window: the function gets the printer and paints the preview pages
+// through the given callback. nullptr restores the real window.
+void SetPrintPreviewForTesting(
+    std::function<void(QPrinter&, const std::function<void(QPrinter*)>&)> preview);
