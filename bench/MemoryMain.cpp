@@ -20,11 +20,11 @@
 #include "BenchPages.h"
 #include "pageview/CPLIMDispView.h"
 #include "pageview/PagePass.h"
-#include "platform/system/CDC.h"
+#include "platform/canvas/Scale.h"
 #include "platform/framework/CDocument.h"
 #include "platform/framework/CPrintInfo.h"
-#include "platform/canvas/Scale.h"
 #include "platform/framework/PrintJob.h"
+#include "platform/system/CDC.h"
 #include "raster/DrawLineBitmap.h"
 #include "raster/LineBitmap.h"
 #include "support/CountingNew.h"
@@ -100,7 +100,7 @@ int ScreenChild(CPLIMDispView& view, const std::string& keys) {
         std::max(0, (ScaleToDevice(view.pageWidth(), view.zoom()) - kViewportWidth) / 2),
         std::max(0, (ScaleToDevice(view.pageHeight(), view.zoom()) - kViewportHeight) / 2));
     if (largestBitmap != nullptr) *largestBitmap = LargestVisibleBitmap(dc, view);
-    return DrawPagePass(dc, view.page(), view.zoom(), view.labelCodePage()).complete;
+    return DrawPagePass(dc, {&view.page(), view.zoom(), view.labelCodePage()}).complete;
   };
   std::int64_t largestBitmap = 0;
   // The first pass fills the font caches that last for the program's life.

@@ -34,7 +34,7 @@ void DrawViewport(Canvas& canvas, LargePageView& fixture, Pass pass) {
   dc.SetWindowOrg(origin.x, origin.y);
   switch (pass) {
     case Pass::kOurs:
-      DrawPagePass(dc, fixture.view.page(), fixture.view.zoom(), fixture.view.labelCodePage());
+      DrawPagePass(dc, {&fixture.view.page(), fixture.view.zoom(), fixture.view.labelCodePage()});
       break;
     case Pass::kLiteral:
       LiteralPass(dc, fixture.Lines(), fixture.view.zoom());

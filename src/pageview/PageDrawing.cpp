@@ -1,4 +1,6 @@
 // The page view's drawing, zoom keys and printing hooks.
+#include <optional>
+
 #include "pageview/CPLIMDispView.h"
 #include "pageview/PagePass.h"
 #include "platform/canvas/Scale.h"
@@ -15,11 +17,10 @@ bool CPLIMDispView::DrawPage(CDC* dc) {
   const float zoom = dc->PreviewScale() == 1.0f
                          ? zoom_
                          : static_cast<float>(double{zoom_} * double{dc->PreviewScale()});
-  const PassResult result = DrawPagePass(*dc, page_, zoom, labelCodePage_);
-  if (result.extent) {
-    const PageExtent extent = ZoomedExtent(page_, zoom_);
-    SetScrollSizes(MM_TEXT, CSize{extent.width, extent.height});
-  }
+  const PassResult result = DrawPagePass(*dc, ScrolledFrame(page_, zoom, labelCodePage_));
+  // The extent is the view's own, whatever scale a preview draws at.
+  const std::optional<PageExtent> extent = PassExtent(page_, zoom_);
+  if (result.complete && extent) SetScrollSizes(MM_TEXT, CSize{extent->width, extent->height});
   return result.complete;
 }
 

@@ -5,8 +5,10 @@
 #include <new>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/canvas/Scale.h"
+#include "platform/system/CDC.h"
 #include "platform/system/CodePage.h"
 #include "raster/DrawLineBitmap.h"
 
@@ -15,8 +17,7 @@ namespace {
 // Whether the text cell with its top-left corner at logical (x, y), `cellHeight` high and at
 // most as wide as the text's advance, surely lies outside the target's clip. Only the far side
 // of the width can be judged without measuring the text.
-bool CellMissesClip(const ClippedCanvas& target, std::int32_t x, std::int32_t y,
-                    int cellHeight) {
+bool CellMissesClip(const ClippedCanvas& target, std::int32_t x, std::int32_t y, int cellHeight) {
   const std::int64_t left = std::int64_t{x} - target.originX;
   const std::int64_t top = std::int64_t{y} - target.originY;
   return target.clip.Empty() || left >= target.clip.right || top >= target.clip.bottom ||
@@ -60,8 +61,7 @@ std::optional<std::wstring> VisibleLabelText(DrawingTarget& target, std::string_
 
 // Writes the label of `line` at its scaled top-left corner, decoded up to its first 0 byte and
 // only as far as the clip can show it.
-void DrawLabel(DrawingTarget& target, const PageLine& line, float zoom,
-               std::string_view codePage) {
+void DrawLabel(DrawingTarget& target, const PageLine& line, float zoom, std::string_view codePage) {
   const std::int32_t x = ScaleToDevice(line.left, zoom);
   const std::int32_t y = ScaleToDevice(line.top, zoom);
   const int cellHeight = target.TextCellHeight();
@@ -76,24 +76,27 @@ void DrawLabel(DrawingTarget& target, const PageLine& line, float zoom,
 
 }  // namespace
 
-PageExtent ZoomedExtent(const PageBody& page, float zoom) {
-  return {ScaleToDevice(page.pageWidth, zoom), ScaleToDevice(page.pageHeight, zoom)};
-}
-
-PassResult DrawPagePass(DrawingTarget& target, const PageBody& page, float zoom,
-                        std::string_view labelCodePage) {
+PassResult DrawPagePass(DrawingTarget& target, const PageFrame& frame) {
   PassResult result;
+  const PageBody& page = *frame.page;
   if (page.lineCount == 0) return result;
-  target.SelectTextStyle(kLabelStyle);
+  if (frame.labels) target.SelectTextStyle(kLabelStyle);
   const std::unique_ptr<BITMAPINFOHEADER> header(new (std::nothrow) BITMAPINFOHEADER);
   result.complete = header != nullptr;
   if (result.complete) InitBitmapHeader(*header);
   const std::int32_t lines = std::min(page.UsedLines(), kMaxLines);
   for (std::int32_t i = 0; result.complete && i < lines; ++i) {
     const PageLine& line = page.lines[static_cast<std::size_t>(i)];
-    result.complete = RasterizeLine(target, line, *header, zoom);
-    if (result.complete) DrawLabel(target, line, zoom, labelCodePage);
+    result.complete = RasterizeLine(target, line, *header, frame.zoom);
+    if (result.complete && frame.labels) DrawLabel(target, line, frame.zoom, frame.labelCodePage);
   }
-  if (result.complete) result.extent = ZoomedExtent(page, zoom);
+  if (result.complete) result.extent = PassExtent(page, frame.zoom);
   return result;
+}
+
+BandOutcome DrawPageInBands(const PageFrame& frame, const std::function<bool(const Band&)>& take,
+                            std::int64_t bandPixels) {
+  return DrawInBands(
+      {0, 0, frame.extent.width, frame.extent.height}, bandPixels,
+      [&frame](CDC& dc) { return DrawPagePass(dc, frame).complete; }, take);
 }

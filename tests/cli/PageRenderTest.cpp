@@ -41,7 +41,8 @@ std::string BandedPage() {
 QImage Render(const PageBody& body, float zoom, std::int64_t bandPixels) {
   MemorySink sink;
   std::string problem;
-  EXPECT_TRUE(RenderPagePng(body, zoom, "936", sink, problem, bandPixels)) << problem;
+  EXPECT_TRUE(RenderPagePng(ScrolledFrame(body, zoom, "936"), sink, problem, bandPixels))
+      << problem;
   return QImage::fromData(reinterpret_cast<const uchar*>(sink.bytes.data()),
                           static_cast<int>(sink.bytes.size()), "PNG")
       .convertToFormat(QImage::Format_RGB32);
@@ -52,8 +53,8 @@ TEST(PageRenderTest, AnyBandHeightDrawsTheWholePassPicture) {
   ASSERT_FALSE(page.fault);
   for (const char* keys : {"", "+", "++", "-", "---"}) {
     const float zoom = ZoomAfterKeys(*page.body, keys);
-    const PageExtent extent = RenderExtent(*page.body, zoom);
-    const QImage whole = Render(*page.body, zoom, kRenderBandPixels);
+    const PageExtent extent = ScrolledFrame(*page.body, zoom, "936").extent;
+    const QImage whole = Render(*page.body, zoom, kDefaultBandPixels);
     ASSERT_EQ(whole.size(), QSize(extent.width, extent.height)) << keys;
     for (const std::int64_t rows : {1, 2, 7, 16, 33}) {
       EXPECT_EQ(Render(*page.body, zoom, rows * extent.width), whole)
@@ -68,7 +69,8 @@ TEST(PageRenderTest, FailedOutputFailsTheRender) {
     MemorySink sink;
     sink.limit = limit;
     std::string problem;
-    EXPECT_FALSE(RenderPagePng(*page.body, 1.0f, "936", sink, problem, 120 * 3)) << limit;
+    EXPECT_FALSE(RenderPagePng(ScrolledFrame(*page.body, 1.0f, "936"), sink, problem, 120 * 3))
+        << limit;
     EXPECT_NE(problem.find("cannot write"), std::string::npos) << problem;
   }
 }

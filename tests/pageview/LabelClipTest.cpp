@@ -22,9 +22,9 @@ TEST(LabelClipTest, ClippedLabelsDrawWhatWholeLabelsDraw) {
   const struct {
     const char* name;
     std::string label;
-    std::int32_t left;      // the label's cell corner, page pixels
-    std::int32_t originX;   // logical point on the canvas's left edge
-    std::int32_t clipRight; // the clip's right edge, canvas pixels
+    std::int32_t left;       // the label's cell corner, page pixels
+    std::int32_t originX;    // logical point on the canvas's left edge
+    std::int32_t clipRight;  // the clip's right edge, canvas pixels
   } cases[] = {
       {"short label", "\xD2\xB3\xC3\xE6", 5, 0, 200},
       {"ends near the clip", LongLabel(4), 10, 0, 120},
@@ -50,7 +50,7 @@ TEST(LabelClipTest, ClippedLabelsDrawWhatWholeLabelsDraw) {
       context->SetWindowOrg(c.originX, 0);
       context->SetClipRect({0, 0, c.clipRight, 60});
     }
-    ASSERT_TRUE(DrawPagePass(dc, body, 1.0f, kDefaultCodePage).complete) << c.name;
+    ASSERT_TRUE(DrawPagePass(dc, PageFrame{&body}).complete) << c.name;
     const std::wstring text = *DecodeMultiByte(c.label, kDefaultCodePage);
     whole.SelectTextStyle(kLabelStyle);
     whole.TextOut(c.left, 20, text.c_str(), static_cast<int>(text.size()));

@@ -5,6 +5,7 @@
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <cmath>
 
 #include "platform/system/CFont.h"
 
@@ -90,16 +91,21 @@ TEST_F(CDCTest, LabelFaceIsAMingFaceWhoseGlyphsFillTheCell) {
   EXPECT_LE(ink.bottom, 36);
 }
 
-TEST_F(CDCTest, PreviewScaleShrinksTheCellAndItsGlyphs) {
+TEST_F(CDCTest, PreviewScaleShrinksOrEnlargesTheCellAndItsGlyphs) {
   CFont font;
   ASSERT_TRUE(CreateLabelFont(font));
-  CDC dc(canvas);
-  dc.SelectObject(&font);
-  dc.SetPreviewScale(0.5f);
   const wchar_t text[] = L"中文";
   const int advance = QFontMetrics(font.qfont()).horizontalAdvance(QString::fromWCharArray(text));
-  ASSERT_TRUE(dc.TextOut(15, 30, text, 2));
-  EXPECT_EQ(ChangedArea(), (PixelRect{15, 30, 15 + (advance + 1) / 2, 38}));
+  for (const float scale : {0.5f, 2.0f}) {
+    canvas.Fill(kGrey);
+    CDC dc(canvas);
+    dc.SelectObject(&font);
+    dc.SetPreviewScale(scale);
+    ASSERT_TRUE(dc.TextOut(15, 10, text, 2));
+    EXPECT_EQ(ChangedArea(), (PixelRect{15, 10, 15 + static_cast<int>(std::lround(advance * scale)),
+                                        10 + static_cast<int>(16 * scale)}))
+        << scale;
+  }
 }
 
 TEST_F(CDCTest, TextOutFillsAWhiteCellAndDrawsBlueGlyphsAtItsCorner) {

@@ -11,14 +11,14 @@
 #include <vector>
 
 #include "cli/commands/CommandLine.h"
+#include "cli/commands/Subcommand.h"
 #include "cli/output/OutputGroup.h"
+#include "cli/output/PngRowWriter.h"
+#include "cli/output/TextFormat.h"
 #include "cli/pages/PageBatch.h"
 #include "cli/pages/PageInfo.h"
-#include "cli/pages/PagePicture.h"
+#include "cli/pages/PageRender.h"
 #include "cli/pages/PageXml.h"
-#include "cli/output/PngEncoder.h"
-#include "cli/commands/Subcommand.h"
-#include "cli/output/TextFormat.h"
 
 namespace {
 
@@ -31,16 +31,11 @@ constexpr std::string_view kOldLinesFormat = "png";  // the name `lines` had fir
 constexpr std::string_view kPageFormat = "page";
 
 // One file to write for a page: its path and how to write its bytes to an output. `write`
-// returns false, having written nothing, when the bytes cannot be made.
+// returns false, with `problem` set, when the bytes cannot be made.
 struct PlannedFile {
   std::string path;
-  std::function<bool(OutputFile& out)> write;
+  std::function<bool(OutputFile& out, std::string& problem)> write;
 };
-
-bool WriteBytes(OutputFile& out, const std::optional<std::string>& bytes) {
-  if (bytes) out.Write(*bytes);
-  return bytes.has_value();
-}
 
 // "<title>_<line number, 3 digits>"; lines are numbered from 1, as `info` numbers them.
 std::string LineStem(const fs::path& folder, const std::string& title, std::int32_t index) {
@@ -56,32 +51,30 @@ std::vector<PlannedFile> PlanFiles(const CliPage& page, const fs::path& folder,
     const PageLine& line = page.body->lines[static_cast<std::size_t>(i)];
     const std::string stem = LineStem(folder, title, i);
     if (!line.pixels.empty()) {
-      files.push_back({stem + ".png", [&line](OutputFile& out) {
-                         return WriteBytes(
-                             out, EncodeGreyPng(line.pixels.data(), line.width, line.height));
+      files.push_back({stem + ".png", [&line](OutputFile& out, std::string& problem) {
+                         OutputFileSink sink{out};
+                         return WriteGreyPng(sink, line.pixels.data(),
+                                             static_cast<std::uint32_t>(line.width),
+                                             static_cast<std::uint32_t>(line.height), problem);
                        }});
     }
-    files.push_back({stem + ".gt.txt", [&line, &codePage](OutputFile& out) {
+    files.push_back({stem + ".gt.txt", [&line, &codePage](OutputFile& out, std::string&) {
                        out.Write(LabelText(line, codePage));
                        return true;
                      }});
   }
-  files.push_back({(folder / (title + ".json")).string(), [&page, &codePage](OutputFile& out) {
+  files.push_back({(folder / (title + ".json")).string(),
+                   [&page, &codePage](OutputFile& out, std::string& problem) {
+                     problem = "the header note can no longer be read from the page file";
                      return WritePageInfoJson(page, codePage, {},
                                               [&out](std::string_view text) { out.Write(text); });
                    }});
   return files;
 }
 
-// The picture of a page's line images on a white page at zoom 1, as a grey PNG.
-std::optional<std::string> PagePicturePng(const CliPage& page) {
-  Canvas canvas;
-  if (canvas.Allocate(page.body->pageWidth, page.body->pageHeight) != CanvasError::kNone) {
-    return std::nullopt;
-  }
-  canvas.FillWhite();
-  if (!DrawLineImages(*page.body, 1.0f, canvas)) return std::nullopt;
-  return EncodeGreyCanvasPng(canvas);
+// The picture of a page's line images on a white page at zoom 1, without labels.
+PageFrame PagePicture(const PageBody& body) {
+  return {&body, 1.0f, kDefaultCodePage, false, {body.pageWidth, body.pageHeight}};
 }
 
 // TITLE.png and TITLE.xml; `leftOut` receives the lines the XML leaves out.
@@ -90,27 +83,16 @@ std::vector<PlannedFile> PlanPageXmlFiles(const CliPage& page, const fs::path& f
                                           std::vector<std::int32_t>& leftOut) {
   const std::string png = title + ".png";
   std::string xml = PageXmlDocument(page, {png, UtcNowDateTime(), codePage}, leftOut);
-  return {{(folder / png).string(),
-           [&page](OutputFile& out) { return WriteBytes(out, PagePicturePng(page)); }},
-          {(folder / (title + ".xml")).string(), [xml = std::move(xml)](OutputFile& out) {
-             out.Write(xml);
-             return true;
-           }}};
-}
-
-// Why a page cannot be drawn as one picture, or "" when it can.
-std::string PictureProblem(const PageBody& body) {
-  if (body.pageWidth <= 0 || body.pageHeight <= 0) {
-    return "the page has no area (" + std::to_string(body.pageWidth) + " x " +
-           std::to_string(body.pageHeight) + " pixels)";
-  }
-  const std::int64_t pixels = std::int64_t{body.pageWidth} * body.pageHeight;
-  if (body.pageWidth > Canvas::kMaxSide || body.pageHeight > Canvas::kMaxSide ||
-      pixels > Canvas::kMaxPixels) {
-    return "the page is " + std::to_string(body.pageWidth) + " x " +
-           std::to_string(body.pageHeight) + " pixels, too large for one picture";
-  }
-  return "";
+  return {
+      {(folder / png).string(),
+       [&page](OutputFile& out, std::string& problem) {
+         OutputFileSink sink{out};
+         return RenderPagePng(PagePicture(*page.body), sink, problem);
+       }},
+      {(folder / (title + ".xml")).string(), [xml = std::move(xml)](OutputFile& out, std::string&) {
+         out.Write(xml);
+         return true;
+       }}};
 }
 
 class Exporter {
@@ -118,8 +100,11 @@ class Exporter {
   // Pages named in `titleClashes` (TitleClashes) are refused.
   Exporter(fs::path folder, std::string codePage, bool force, bool pageXml,
            std::map<std::string, std::string> titleClashes)
-      : folder_(std::move(folder)), codePage_(std::move(codePage)), force_(force),
-        pageXml_(pageXml), titleClashes_(std::move(titleClashes)) {}
+      : folder_(std::move(folder)),
+        codePage_(std::move(codePage)),
+        force_(force),
+        pageXml_(pageXml),
+        titleClashes_(std::move(titleClashes)) {}
 
   // Writes the files of the page at `path`; false, with a report on stderr, when it fails. Safe
   // to call for different pages at once.
@@ -133,7 +118,9 @@ class Exporter {
     }
     std::vector<std::int32_t> leftOut;
     if (pageXml_) {
-      if (const std::string problem = PictureProblem(*page->body); !problem.empty()) {
+      if (const std::string problem =
+              PictureSizeProblem(PagePicture(*page->body).extent, "the page");
+          !problem.empty()) {
         return Refuse(path, "not exported: " + problem);
       }
     }
@@ -155,12 +142,13 @@ class Exporter {
     for (const PlannedFile& file : files) {
       OutputFile* output = group.Add(file.path, error);
       if (output == nullptr) return Refuse(path, "not exported: " + error);
-      if (!file.write(*output)) {
-        return Refuse(path, "not exported: " + file.path + " cannot be encoded");
-      }
+      std::string problem;
+      const bool written = file.write(*output, problem);
+      // The output's own reason says more than the encoder's.
       if (!output->error().empty()) {
         return Refuse(path, "not exported: " + file.path + ": " + output->error());
       }
+      if (!written) return Refuse(path, "not exported: " + file.path + ": " + problem);
     }
     if (!group.Commit(error)) return Refuse(path, "not exported: " + error);
     for (const std::int32_t line : leftOut) {

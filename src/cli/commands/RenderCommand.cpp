@@ -3,19 +3,19 @@
 // the view's scroll extent. One page file goes to OUT itself; several, or a folder, go to
 // OUT/<title>.png, N pages at a time.
 #include <cstdio>
-#include <map>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 
-#include "cli/pages/CliPage.h"
 #include "cli/commands/CommandLine.h"
+#include "cli/commands/Subcommand.h"
 #include "cli/output/OutputFile.h"
+#include "cli/output/TextFormat.h"
+#include "cli/pages/CliPage.h"
 #include "cli/pages/PageBatch.h"
 #include "cli/pages/PageRender.h"
-#include "cli/commands/Subcommand.h"
-#include "cli/output/TextFormat.h"
 
 namespace {
 
@@ -41,7 +41,7 @@ bool RenderPage(const std::string& path, const std::string& output, const Parsed
   const float zoom = ZoomAfterKeys(*page->body, parsed.Value("--keys"));
   std::string problem;
   OutputFileSink sink{*file};
-  if (!RenderPagePng(*page->body, zoom, parsed.codePage, sink, problem)) {
+  if (!RenderPagePng(ScrolledFrame(*page->body, zoom, parsed.codePage), sink, problem)) {
     // The output's own reason says more than the encoder's.
     if (!file->error().empty()) problem = "cannot write " + output + ": " + file->error();
     return Fail(path, several, problem);
@@ -93,8 +93,7 @@ int RunRender(Arguments arguments) {
 }  // namespace
 
 const Subcommand kRenderCommand{
-    "render",
-    "render FILE -o OUT.png | FILE... -o DIR [--keys KEYS] [-j N] [--codepage NAME]",
+    "render", "render FILE -o OUT.png | FILE... -o DIR [--keys KEYS] [-j N] [--codepage NAME]",
     "Draw pages as the viewer does, after the zoom keys in KEYS ('+', '-'), into RGB PNGs: "
     "OUT for one file (- for standard output), OUT/<title>.png for several or a folder. A "
     "picture is at most 100 megapixels and 65536 pixels wide; it is drawn and written in bands, "

@@ -7,12 +7,12 @@
 #include <memory>
 #include <string>
 
-#include "cli/pages/CliPage.h"
 #include "cli/commands/CommandLine.h"
-#include "cli/output/OutputFile.h"
-#include "cli/pages/PageRender.h"
 #include "cli/commands/Subcommand.h"
+#include "cli/output/OutputFile.h"
 #include "cli/output/TextFormat.h"
+#include "cli/pages/CliPage.h"
+#include "cli/pages/PageRender.h"
 #include "platform/canvas/Scale.h"
 
 namespace {
@@ -53,7 +53,7 @@ bool MakeThumbnail(const std::string& path, const std::string& output, std::int3
                           std::max(ScaleToDevice(body.pageHeight, zoom), 1)};
   std::string problem;
   OutputFileSink sink{*file};
-  if (!RenderPagePngSized(body, zoom, extent, codePage, sink, problem)) {
+  if (!RenderPagePng({&body, zoom, codePage, true, extent}, sink, problem)) {
     if (!file->error().empty()) problem = "cannot write " + output + ": " + file->error();
     return Fail(problem);
   }
@@ -80,7 +80,7 @@ int RunThumbnail(Arguments arguments) {
   }
   return MakeThumbnail(parsed.inputs.front(), parsed.Value("-o"), size, parsed.codePage)
              ? kExitOk
-                                                                         : kExitCannotOpen;
+             : kExitCannotOpen;
 }
 
 }  // namespace

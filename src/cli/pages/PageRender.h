@@ -8,39 +8,31 @@
 #include "pagefile/PageModel.h"
 #include "pageview/PagePass.h"
 
-// One page drawn as the viewer draws it, through the page's drawing pass, into an RGB PNG:
-// shared by the render command and any other command that makes pictures of pages. The page is
-// drawn in horizontal bands, each through the same pass clipped to the band, and each band's
-// rows are streamed into the PNG encoder, so memory stays bounded whatever the picture's size.
+// Pictures of pages as PNG files, for every command that makes them: the frame's picture drawn
+// band by band through the page's drawing pass (DrawPageInBands), each band's rows streamed
+// into the PNG encoder, so memory stays bounded whatever the picture's size.
 
-// Largest picture written, in pixels.
-inline constexpr std::int64_t kMaxRenderPixels = 100'000'000;
-// Largest band, in pixels (4 bytes each); a band has at least one row.
-inline constexpr std::int64_t kRenderBandPixels = std::int64_t{1} << 22;
+// Largest picture written, in pixels; no side may be wider than Canvas::kMaxSide either.
+inline constexpr std::int64_t kMaxPicturePixels = 100'000'000;
 
 // Makes the GUI application that label text needs, if there is none yet (with the offscreen
-// platform unless the caller chose one). RenderPagePng makes it when a page first has labels;
-// call this on the main thread before pages are drawn on other threads.
+// platform unless the caller chose one). RenderPagePng makes it when a picture first has
+// labels; call this on the main thread before pages are drawn on other threads. The tool's one
+// way into the windowing system: pictures without labels never reach it.
 void PrepareLabelText();
 
 // The zoom after the zoom keys `keys` ('+', '-'; other characters do nothing), as the view
 // takes them: only while the page's lineCount is not 0.
 float ZoomAfterKeys(const PageBody& page, std::string_view keys);
 
-// The size of the picture: the page's scroll extent after one pass at `zoom`, which is the
-// zoomed page, or kInitialExtent when the page's lineCount is 0.
-PageExtent RenderExtent(const PageBody& page, float zoom);
+// Why no picture of `extent` is made, as a phrase about `what` ("the page at this zoom"):
+// "<what> has no area (W x H pixels)" or "<what> is W x H pixels, more than the 100
+// megapixels written"; empty when it can be made.
+std::string PictureSizeProblem(PageExtent extent, const std::string& what);
 
-// Streams the PNG of `page` at `zoom`, labels decoded from `labelCodePage`, into `sink`, in
-// bands of at most `bandPixels` pixels. False on failure, with `problem` set to a sentence for
-// the user (no area, too large, out of memory, the output failed); the sink may then hold part
-// of a PNG.
-bool RenderPagePng(const PageBody& page, float zoom, std::string_view labelCodePage,
-                   ByteSink& sink, std::string& problem,
-                   std::int64_t bandPixels = kRenderBandPixels);
-
-// As RenderPagePng, into a picture of `extent` instead of RenderExtent: the pass's drawing
-// cut off, or padded with white, at its edges.
-bool RenderPagePngSized(const PageBody& page, float zoom, PageExtent extent,
-                        std::string_view labelCodePage, ByteSink& sink, std::string& problem,
-                        std::int64_t bandPixels = kRenderBandPixels);
+// Streams the PNG of the frame's picture into `sink`, in bands of at most `bandPixels` pixels:
+// 8-bit grey when it draws no label (DrawsLabels), 8-bit RGB otherwise. False on failure, with
+// `problem` set to a sentence for the user (no area, too large, out of memory, the output
+// failed); the sink may then hold part of a PNG.
+bool RenderPagePng(const PageFrame& frame, ByteSink& sink, std::string& problem,
+                   std::int64_t bandPixels = kDefaultBandPixels);

@@ -34,7 +34,7 @@ void CDC::SetClipRect(const PixelRect& clip) {
 }
 
 void CDC::SetPreviewScale(float scale) {
-  previewScale_ = scale > 0.0f && scale < 1.0f ? scale : 1.0f;
+  previewScale_ = scale > 0.0f && std::isfinite(scale) ? scale : 1.0f;
 }
 
 int CDC::SetMapMode(int mode) {

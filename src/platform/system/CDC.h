@@ -37,9 +37,9 @@ class CDC : public DrawingTarget {
   const ClippedCanvas& Target() const override { return target_; }
 
   // The scale of a print preview: the drawing pass multiplies its zoom by it, and TextOut draws
-  // each text cell and its glyphs that much smaller (the point itself is already scaled), so
-  // the page looks like the printed one shrunk. 1 (the default) is no preview; values outside
-  // (0, 1] are taken as 1.
+  // each text cell and its glyphs that much smaller or larger (the point itself is already
+  // scaled), so the page looks like the printed one shrunk or enlarged. 1 (the default) is no
+  // preview; a value that is not a finite positive number is taken as 1.
   void SetPreviewScale(float scale);
   float PreviewScale() const { return previewScale_; }
 
