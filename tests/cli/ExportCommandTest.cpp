@@ -5,6 +5,7 @@
 #include <QImage>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -161,10 +162,18 @@ TEST(CliExport, KeepsExistingFilesUnlessForced) {
   EXPECT_FALSE(fs::exists(out / "first_001.png"));  // nothing of the refused page is written
   EXPECT_TRUE(fs::exists(out / "second.json"));     // the next page is exported
 
+  // Forced, the title's line files that this page does not have go; look-alikes stay.
+  const std::vector<std::string> stale = {"first_004.png", "first_005.gt.txt", "first_1000.png"};
+  const std::vector<std::string> others = {"first_0005.png", "first_005.txt", "firsts_005.png",
+                                           "first_005_001.png"};
+  for (const std::string& name : stale) std::ofstream(out / name) << "stale";
+  for (const std::string& name : others) std::ofstream(out / name) << "other";
   const ProgramResult forced = Cli({"export", "--force", first, second, "-o", out.string()});
   EXPECT_EQ(forced.exitCode, 0) << forced.err;
   EXPECT_EQ(ReadWholeFile(out / "first_002.gt.txt"), "a b\n");
   EXPECT_TRUE(fs::exists(out / "first_001.png"));
+  for (const std::string& name : stale) EXPECT_FALSE(fs::exists(out / name)) << name;
+  for (const std::string& name : others) EXPECT_EQ(ReadWholeFile(out / name), "other") << name;
 }
 
 TEST(CliExport, SecondPageOfTheSameTitleDoesNotReplaceTheFirst) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -12,12 +13,16 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
 #include "cli/CliTestSupport.h"
+#include "cli/commands/Subcommand.h"
+#include "cli/output/OutputTarget.h"
 #include "pagewriter/PageWriter.h"
 #include "support/PageLines.h"
 #include "support/TempDir.h"
@@ -37,26 +42,37 @@ PageDraft SmallPage() {
   return page;
 }
 
-// Starts plimdisp-cli with stdout on `stdoutPath` (closed when empty) and stderr on
-// `errPath`; returns its process id.
-pid_t Start(const std::vector<std::string>& arguments, const std::string& stdoutPath,
-            const std::string& errPath) {
-  const std::string program = BuiltProgram("plimdisp-cli");
-  std::vector<char*> argv{const_cast<char*>(program.c_str())};
-  for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+// The shell's arguments that run plimdisp-cli with `arguments` in `folder`, its streams
+// redirected as `redirections` says (e.g. ">&- 2>err"), leaving no core file.
+std::vector<std::string> InShell(const std::string& folder, const std::string& redirections,
+                                 const std::vector<std::string>& arguments) {
+  std::vector<std::string> shell = {"-c", "ulimit -c 0; cd \"$0\" && exec \"$@\" " + redirections,
+                                    folder, BuiltProgram("plimdisp-cli")};
+  shell.insert(shell.end(), arguments.begin(), arguments.end());
+  return shell;
+}
+
+// Starts that shell with the fatal signals at their defaults, whatever the test runner
+// ignores; returns its process id, which the tool takes over.
+pid_t Start(const std::string& folder, const std::string& redirections,
+            const std::vector<std::string>& arguments) {
+  std::vector<std::string> shell = InShell(folder, redirections, arguments);
+  shell.insert(shell.begin(), "sh");
+  std::vector<char*> argv;
+  for (std::string& argument : shell) argv.push_back(argument.data());
   argv.push_back(nullptr);
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  if (stdoutPath.empty()) {
-    posix_spawn_file_actions_addclose(&actions, STDOUT_FILENO);
-  } else {
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, stdoutPath.c_str(), O_WRONLY, 0);
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  sigset_t defaults;
+  sigemptyset(&defaults);
+  for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE}) {
+    sigaddset(&defaults, signalNumber);
   }
-  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(),
-                                   O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  posix_spawnattr_setsigdefault(&attributes, &defaults);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
   pid_t pid = -1;
-  EXPECT_EQ(posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ), 0);
-  posix_spawn_file_actions_destroy(&actions);
+  EXPECT_EQ(posix_spawn(&pid, "/bin/sh", nullptr, &attributes, argv.data(), environ), 0);
+  posix_spawnattr_destroy(&attributes);
   return pid;
 }
 
@@ -106,6 +122,163 @@ TEST(CliOutputSafety, AnInputIsNeverAnOutput) {
   EXPECT_EQ(exported.exitCode, 1);
   EXPECT_EQ(ReadWholeFile(json), original);
   EXPECT_FALSE(fs::exists(dir.path() / "page01_001.png"));  // none of the page's files
+}
+
+// A writing command as the hostile-output table runs it: its arguments before the pages, and
+// whether its -o names one file or a folder of files.
+struct WritingCommand {
+  std::vector<std::string> arguments;
+  bool writesFolder = false;
+};
+
+// Every subcommand that takes -o, in each of its forms, found by running it with a fresh
+// output: a command that refuses -o as unknown writes nothing, any other must succeed. So a
+// writing command added later is tried without being named here.
+std::vector<WritingCommand> WritingCommands(const TempDir& dir, const std::string& page) {
+  const std::map<std::string_view, std::vector<std::vector<std::string>>> forms = {
+      {"export", {{}, {"--format", "page"}}}};
+  std::vector<WritingCommand> commands;
+  for (const Subcommand* command : AllSubcommands()) {
+    const auto found = forms.find(command->name);
+    for (const std::vector<std::string>& form :
+         found == forms.end() ? std::vector<std::vector<std::string>>{{}} : found->second) {
+      WritingCommand writing{{std::string(command->name)}};
+      writing.arguments.insert(writing.arguments.end(), form.begin(), form.end());
+      const std::string out = dir.File("probe" + std::to_string(commands.size()));
+      std::vector<std::string> arguments = writing.arguments;
+      arguments.insert(arguments.end(), {page, "-o", out});
+      const ProgramResult result = Cli(arguments);
+      if (result.exitCode == 2 && result.err.find("unknown option -o") != std::string::npos) {
+        continue;
+      }
+      EXPECT_EQ(result.exitCode, 0) << command->name << ": " << result.err;
+      writing.writesFolder = fs::is_directory(out);
+      commands.push_back(writing);
+    }
+  }
+  return commands;
+}
+
+// What a hostile output is tried among: the page and a second one, a link and a hard link to
+// it, where the system allows a bind mount of it, an empty file made for the output, a planted
+// link to another file, a file for redirected streams, and links as /dev/stderr and /dev/stdin
+// are.
+class HostileFolder {
+ public:
+  HostileFolder() {
+    EXPECT_TRUE(WritePageFile(dir_.File("page.plim"), SmallPage()));
+    fs::copy_file(dir_.File("page.plim"), dir_.File("page2.plim"));
+    fs::create_symlink("page.plim", dir_.path() / "link.png");
+    fs::create_hard_link(dir_.File("page.plim"), dir_.path() / "hard.png");
+    std::ofstream(dir_.File("made.png")).flush();
+    std::ofstream(dir_.File("stream.out")).flush();
+    std::ofstream(dir_.File("victim")) << "victim";
+    fs::create_symlink("victim", dir_.path() / "planted.png");
+    fs::create_symlink("/proc/self/fd/2", dir_.path() / "err-link");
+    fs::create_symlink("/proc/self/fd/0", dir_.path() / "in-link");
+    std::ofstream(dir_.File("bound.png")).flush();
+    bound_ = mount(dir_.File("page.plim").c_str(), dir_.File("bound.png").c_str(), nullptr, MS_BIND,
+                   nullptr) == 0;
+    page_ = ReadWholeFile(dir_.File("page.plim"));
+    madeInode_ = fs::status(dir_.path() / "made.png").type() == fs::file_type::regular
+                     ? InodeOf("made.png")
+                     : 0;
+  }
+  ~HostileFolder() {
+    if (bound_) umount2(dir_.File("bound.png").c_str(), MNT_DETACH);
+  }
+
+  const fs::path& path() const { return dir_.path(); }
+  bool bound() const { return bound_; }
+
+  // What no output may do, whatever the command and its outcome; `receiver` alone may have
+  // got a picture.
+  void ExpectNothingElseWritten(const std::string& receiver) const {
+    EXPECT_EQ(ReadWholeFile(dir_.File("page.plim")), page_);
+    EXPECT_EQ(ReadWholeFile(dir_.File("victim")), "victim");
+    EXPECT_EQ(InodeOf("made.png"), madeInode_);
+    for (const char* link : {"link.png", "err-link", "in-link"}) {
+      EXPECT_TRUE(fs::is_symlink(dir_.path() / link)) << link;
+    }
+    for (const char* file : {"stream.out", "made.png", "planted.png"}) {
+      EXPECT_EQ(ReadWholeFile(dir_.File(file)).starts_with("\x89PNG"), receiver == file) << file;
+    }
+    for (const std::string& name : Entries(dir_.path())) {
+      EXPECT_TRUE(name[0] != '.' && name != "-") << name;
+    }
+  }
+
+ private:
+  ino_t InodeOf(const char* name) const {
+    struct stat info {};
+    return lstat(dir_.File(name).c_str(), &info) == 0 ? info.st_ino : 0;
+  }
+
+  TempDir dir_;
+  bool bound_ = false;
+  std::string page_;
+  ino_t madeInode_ = 0;
+};
+
+struct HostileOutput {
+  std::string what;
+  std::string output;        // -o, in the folder
+  std::string redirections;  // of the command's streams
+  int pages;                 // 2: several pages to one output
+  int fileExit;              // exit status of a command writing one file
+  int folderExit;            // exit status of a command writing a folder
+  std::string fileError;     // part of a one-file command's stderr
+  std::string receiver;      // what gets the picture when a one-file command succeeds
+};
+
+const HostileOutput kHostileOutputs[] = {
+    {"the input", "page.plim", "", 1, 1, 1, kOutputIsInput, ""},
+    {"a link to the input", "link.png", "", 1, 1, 1, kOutputIsInput, ""},
+    {"a hard link to the input", "hard.png", "", 1, 1, 1, kOutputIsInput, ""},
+    {"a bind mount of the input", "bound.png", "", 1, 1, 1, kOutputIsInput, ""},
+    {"-, standard output on the input", "-", "1<>page.plim", 1, 1, 2, kOutputIsInput, ""},
+    {"/dev/stdout on the input", "/dev/stdout", "1<>page.plim", 1, 1, 2, kOutputIsInput, ""},
+    {"/dev/fd/1 on a file", "/dev/fd/1", ">stream.out", 1, 0, 2, "", "stream.out"},
+    {"a link as /dev/stderr, stderr on a file", "err-link", "2>stream.out", 1, 0, 2, "",
+     "stream.out"},
+    {"a link as /dev/stdin, stdin read-only", "in-link", "<stream.out", 1, 1, 2,
+     "Bad file descriptor", ""},
+    {"/dev/stdout closed", "/dev/stdout", ">&-", 1, 1, 2, "write error: Bad file descriptor", ""},
+    {"/dev/null", "/dev/null", "", 1, 0, 1, "", ""},
+    {"/dev/full", "/dev/full", "", 1, 1, 1, "No space left on device", ""},
+    {"a name too long", std::string(300, 'n') + ".png", "", 1, 1, 1, "File name too long", ""},
+    {"an empty file made for the output", "made.png", "", 1, 0, 1, "", "made.png"},
+    {"a planted link to another file", "planted.png", "", 1, 0, 1, "", "planted.png"},
+    {"several pages to one stream", "-", "", 2, 2, 2, "", ""},
+};
+
+TEST(CliOutputSafety, EveryWritingCommandResistsHostileOutputs) {
+  TempDir probes;
+  ASSERT_TRUE(WritePageFile(probes.File("probe.plim"), SmallPage()));
+  const std::vector<WritingCommand> commands = WritingCommands(probes, probes.File("probe.plim"));
+  ASSERT_GE(commands.size(), 4U);  // render, thumbnail, export in both formats
+  for (const WritingCommand& command : commands) {
+    for (const HostileOutput& hostile : kHostileOutputs) {
+      std::string trace;
+      for (const std::string& argument : command.arguments) trace += argument + " ";
+      SCOPED_TRACE(trace + "-o " + hostile.what);
+      const HostileFolder folder;
+      if (hostile.output == "bound.png" && !folder.bound()) continue;
+      std::vector<std::string> arguments = command.arguments;
+      arguments.insert(arguments.end(), {"page.plim", "-o", hostile.output});
+      if (hostile.pages == 2) arguments.push_back("page2.plim");
+      const ProgramResult result =
+          RunProgram("/bin/sh", InShell(folder.path().string(), hostile.redirections, arguments));
+      const bool oneFile = !command.writesFolder && hostile.pages == 1;
+      EXPECT_EQ(result.exitCode, command.writesFolder ? hostile.folderExit : hostile.fileExit)
+          << result.err;
+      if (oneFile) {
+        EXPECT_NE(result.err.find(hostile.fileError), std::string::npos) << result.err;
+      }
+      EXPECT_EQ(result.err.find(" exists"), std::string::npos) << result.err;
+      folder.ExpectNothingElseWritten(oneFile && result.exitCode == 0 ? hostile.receiver : "");
+    }
+  }
 }
 
 TEST(CliOutputSafety, DevicesAndStandardOutputAreWrittenInPlace) {
@@ -170,7 +343,8 @@ TEST(CliOutputSafety, LostStandardOutputFailsTheRun) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.arguments.front() + " > " + c.stdoutPath);
-    const int status = Wait(Start(c.arguments, c.stdoutPath, err));
+    const std::string streams = c.stdoutPath.empty() ? ">&-" : ">" + c.stdoutPath;
+    const int status = Wait(Start(".", streams + " 2>" + err, c.arguments));
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 1);
     EXPECT_NE(ReadWholeFile(err).find("write error: " + c.reason), std::string::npos)
@@ -178,7 +352,8 @@ TEST(CliOutputSafety, LostStandardOutputFailsTheRun) {
   }
   // Nothing written to a closed stdout is no loss, and /dev/null is still a device.
   for (const std::string& output : {dir.File("p.png"), std::string("/dev/null")}) {
-    EXPECT_EQ(WEXITSTATUS(Wait(Start({"render", page, "-o", output}, "", err))), 0) << output;
+    const int status = Wait(Start(".", ">&- 2>" + err, {"render", page, "-o", output}));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << output;
   }
 }
 
@@ -199,31 +374,46 @@ TEST(CliOutputSafety, FailedPagesAndSignalsLeaveNoTemporaries) {
   EXPECT_EQ(Entries(out), std::vector<std::string>{"big_002.gt.txt"});
 
   fs::remove(out / "big_002.gt.txt");
-  const std::string small = dir.File("small.plim");
-  ASSERT_TRUE(WritePageFile(small, SmallPage()));
-  const std::string err = dir.File("err");
-  // Killed at different moments, an export on two threads leaves each page whole or absent.
-  const std::map<std::string, std::size_t> filesOfPage = {{"big", 7}, {"small", 5}};
-  for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP}) {
+  // Pages of 100 lines: each has 201 temporaries open before it is published, so pages on four
+  // workers outnumber any fixed table of them.
+  PageDraft many;
+  many.pageWidth = 100;
+  many.pageHeight = 2000;
+  for (int i = 0; i < 100; ++i) many.lines.push_back(DraftLine(0, 8 * i, 30, 6, Solid(i), "l"));
+  std::vector<std::string> exported = {"export", "-j", "4", "--force", "-o", out.string()};
+  for (int i = 1; i <= 8; ++i) {
+    exported.push_back(dir.File("many" + std::to_string(i) + ".plim"));
+    ASSERT_TRUE(WritePageFile(exported.back(), many));
+  }
+  const auto temporaries = [&] {
+    const std::vector<std::string> names = Entries(out);
+    return std::count_if(names.begin(), names.end(),
+                         [](const std::string& n) { return n[0] == '.'; });
+  };
+  // Signalled once its temporaries are out, a run leaves each page whole or absent, no
+  // temporary, and ends by the signal.
+  for (const int signalNumber : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE}) {
     for (const bool render : {true, false}) {
       SCOPED_TRACE(std::to_string(signalNumber) + (render ? " render" : " export"));
       const pid_t pid =
-          render ? Start({"render", page, "-o", (out / "big.png").string()}, "/dev/null", err)
-                 : Start({"export", "-j", "2", small, page, small, "-o", out.string(), "--force"},
-                         "/dev/null", err);
-      std::this_thread::sleep_for(std::chrono::milliseconds(render ? 150 : 50 * signalNumber));
-      kill(pid, signalNumber);
-      const int status = Wait(pid);
-      // A fast machine may have finished; then the output is there, whole.
-      if (WIFSIGNALED(status)) {
-        EXPECT_EQ(WTERMSIG(status), signalNumber);
+          Start(".", ">/dev/null 2>/dev/null",
+                render ? std::vector<std::string>{"render", page, "-o", (out / "big.png").string()}
+                       : exported);
+      int status = 0;
+      const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+      while (temporaries() <= (render ? 0 : 300) && waitpid(pid, &status, WNOHANG) == 0 &&
+             std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::microseconds(500));
       }
+      kill(pid, signalNumber);
+      status = Wait(pid);
+      EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signalNumber) << status;
       std::map<std::string, std::size_t> found;
       for (const std::string& name : Entries(out)) {
         EXPECT_NE(name[0], '.') << name;
-        if (!render) ++found[name.substr(0, name.find_first_of("_."))];
+        ++found[name.substr(0, name.find_first_of("_."))];
       }
-      for (const auto& [title, count] : found) EXPECT_EQ(count, filesOfPage.at(title)) << title;
+      for (const auto& [title, count] : found) EXPECT_EQ(count, render ? 1 : 201) << title;
       fs::remove_all(out);
       fs::create_directory(out);
     }
@@ -245,8 +435,8 @@ TEST(CliOutputSafety, ExportsOfOneTitleNeverMix) {
   const std::string errOne = dir.File("err1"), errTwo = dir.File("err2");
   for (int round = 0; round < 5; ++round) {
     for (const auto& entry : fs::directory_iterator(out)) fs::remove(entry.path());
-    const pid_t first = Start({"export", one, "-o", out.string()}, "/dev/null", errOne);
-    const pid_t second = Start({"export", two, "-o", out.string()}, "/dev/null", errTwo);
+    const pid_t first = Start(".", ">/dev/null 2>" + errOne, {"export", one, "-o", out.string()});
+    const pid_t second = Start(".", ">/dev/null 2>" + errTwo, {"export", two, "-o", out.string()});
     const int exitOne = WEXITSTATUS(Wait(first)), exitTwo = WEXITSTATUS(Wait(second));
     // Exactly one wins, and all the files are the winner's; the other names a file in the way.
     EXPECT_EQ(exitOne + exitTwo, 1);

@@ -1,11 +1,12 @@
 #include "cli/commands/CommandLine.h"
 
-#include "cli/output/TextFormat.h"
-
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <optional>
 
+#include "cli/output/OutputFile.h"
+#include "cli/output/TextFormat.h"
 #include "cli/pages/PageBatch.h"
 
 namespace {
@@ -88,5 +89,21 @@ ParseOutcome ParseArguments(const Subcommand& command, Arguments arguments,
     }
     parsed.jobs = *jobs;
   }
+  if (parsed.Has("--sync")) SetDurableOutputs(true);
+  for (const std::string& input : parsed.inputs) NoteRunInput(input);
   return parsed;
+}
+
+std::optional<int> MakeFolderForOutputs(const Subcommand& command, const std::string& folder) {
+  if (NamesStream(folder)) {
+    return UsageError(
+        command, "-o " + DisplayText(folder) + " names a stream; several output files need -o DIR");
+  }
+  if (std::string reason; !MakeOutputFolder(folder, reason)) {
+    std::fprintf(stderr, "plimdisp-cli %.*s: cannot make the folder %s: %s\n",
+                 static_cast<int>(command.name.size()), command.name.data(),
+                 DisplayText(folder).c_str(), reason.c_str());
+    return kExitCannotOpen;
+  }
+  return std::nullopt;
 }

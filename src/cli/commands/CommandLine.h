@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -35,7 +36,14 @@ using ParseOutcome = std::variant<ParsedArguments, int>;
 
 // Parses `arguments` of `command`: its own `options` (a value as "--name VALUE" or
 // "--name=VALUE"), "--codepage NAME", "--help"/"-h", and "--" after which everything is an input.
-// When `options` has "-j", its value must be a whole number from 1 to kMaxJobs.
-// At least one input is required.
+// When `options` has "-j", its value must be a whole number from 1 to kMaxJobs; when it has
+// "--sync" and that is given, outputs are made durable (SetDurableOutputs).
+// At least one input is required. Every input is noted as an input of the run (NoteRunInput)
+// before the command opens any output.
 ParseOutcome ParseArguments(const Subcommand& command, Arguments arguments,
                             std::span<const OptionSpec> options = {});
+
+// Makes the folder that -o names for a command writing several files. Returns nothing when it
+// is there, or the exit code after reporting: a usage error when -o names a stream (several
+// files cannot go to one), kExitCannotOpen when the folder cannot be made.
+std::optional<int> MakeFolderForOutputs(const Subcommand& command, const std::string& folder);

@@ -2,6 +2,7 @@
 // `lines`, every line of each page as a grey PNG of its pixels and a UTF-8 text file of its
 // label, plus the page's `info --json` report; with `page`, the page's line images on a white
 // page as a grey PNG and its lines as PAGE XML.
+#include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -14,6 +15,7 @@
 #include "cli/commands/Subcommand.h"
 #include "cli/output/OutputGroup.h"
 #include "cli/output/PngRowWriter.h"
+#include "cli/output/SystemReason.h"
 #include "cli/output/TextFormat.h"
 #include "cli/pages/PageBatch.h"
 #include "cli/pages/PageInfo.h"
@@ -25,7 +27,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr OptionSpec kExportOptions[] = {
-    {"-o", true}, {"--format", true}, {"--force"}, {"-j", true}};
+    {"-o", true}, {"--format", true}, {"--force"}, {"-j", true}, {"--sync"}};
 constexpr std::string_view kLinesFormat = "lines";
 constexpr std::string_view kOldLinesFormat = "png";  // the name `lines` had first
 constexpr std::string_view kPageFormat = "page";
@@ -37,11 +39,33 @@ struct PlannedFile {
   std::function<bool(OutputFile& out, std::string& problem)> write;
 };
 
-// "<title>_<line number, 3 digits>"; lines are numbered from 1, as `info` numbers them.
+// "_<line number, at least 3 digits>"; lines are numbered from 1, as `info` numbers them.
+std::string LineNumberSuffix(std::int64_t number) {
+  char suffix[24];
+  std::snprintf(suffix, sizeof suffix, "_%03lld", static_cast<long long>(number));
+  return suffix;
+}
+
 std::string LineStem(const fs::path& folder, const std::string& title, std::int32_t index) {
-  char number[16];
-  std::snprintf(number, sizeof number, "_%03d", static_cast<int>(index + 1));
-  return (folder / (title + number)).string();
+  return (folder / (title + LineNumberSuffix(index + 1))).string();
+}
+
+// Whether `name` is the name of a line file that LineStem and PlanFiles give some line of a
+// page titled `title`: "<title>_<NNN>.png" or "<title>_<NNN>.gt.txt".
+bool IsLineFileOf(std::string_view name, std::string_view title) {
+  if (!name.starts_with(title)) return false;
+  name.remove_prefix(title.size());
+  for (const std::string_view extension : {".png", ".gt.txt"}) {
+    if (!name.ends_with(extension)) continue;
+    const std::string_view suffix = name.substr(0, name.size() - extension.size());
+    std::int64_t number = 0;
+    const char* end = suffix.data() + suffix.size();
+    if (suffix.size() > 1 && std::from_chars(suffix.data() + 1, end, number).ptr == end &&
+        number >= 1 && LineNumberSuffix(number) == suffix) {
+      return true;
+    }
+  }
+  return false;
 }
 
 std::vector<PlannedFile> PlanFiles(const CliPage& page, const fs::path& folder,
@@ -130,14 +154,22 @@ class Exporter {
     if (!force_) {
       for (const PlannedFile& file : files) {
         std::error_code error;
-        if (fs::symlink_status(file.path, error).type() != fs::file_type::not_found) {
-          return Refuse(path, "not exported: " + file.path +
-                                  " exists (give --force to overwrite the files of this page)");
+        const fs::file_type type = fs::symlink_status(file.path, error).type();
+        if (type == fs::file_type::not_found) continue;
+        if (error) {
+          return Refuse(path, "not exported: " + file.path + ": " + SystemReason(error.value()));
         }
+        return Refuse(path, "not exported: " + file.path +
+                                " exists (give --force to overwrite the files of this page)");
       }
     }
     OutputGroup group(folder_.string(),
                       force_ ? OutputFile::Existing::kReplace : OutputFile::Existing::kKeep);
+    // Forced, the page's files replace the title's whole set, so no line of a longer page of
+    // the same title stays beside them.
+    if (force_ && !pageXml_) {
+      group.ReplaceSet([title](std::string_view name) { return IsLineFileOf(name, title); });
+    }
     std::string error;
     for (const PlannedFile& file : files) {
       OutputFile* output = group.Add(file.path, error);
@@ -181,10 +213,8 @@ int RunExport(Arguments arguments) {
     return UsageError(kExportCommand, "unknown format " + format + " (lines or page)");
   }
   const fs::path folder = parsed.Value("-o");
-  if (std::string reason; !MakeOutputFolder(folder.string(), reason)) {
-    std::fprintf(stderr, "plimdisp-cli export: cannot make the folder %s: %s\n",
-                 DisplayText(folder.string()).c_str(), reason.c_str());
-    return kExitCannotOpen;
+  if (const std::optional<int> failed = MakeFolderForOutputs(kExportCommand, folder.string())) {
+    return *failed;
   }
   const PageInputs inputs = ExpandPageInputs(parsed.inputs);
   const Exporter exporter(folder, parsed.codePage, parsed.Has("--force"), format == kPageFormat,
@@ -200,8 +230,11 @@ int RunExport(Arguments arguments) {
 }  // namespace
 
 const Subcommand kExportCommand{
-    "export", "export FILE... -o DIR [--format lines|page] [--force] [-j N] [--codepage NAME]",
+    "export",
+    "export FILE... -o DIR [--format lines|page] [--force] [-j N] [--sync] [--codepage NAME]",
     "lines (the default): write each line as DIR/<title>_<NNN>.png and .gt.txt, and "
     "DIR/<title>.json; page: write DIR/<title>.png, the line images on a white page, and "
-    "DIR/<title>.xml in PAGE XML. -j N exports N pages at a time.",
+    "DIR/<title>.xml in PAGE XML. --force replaces the files of a title, and removes its "
+    "line files that this export does not write. -j N exports N pages at a time; --sync makes "
+    "each page's files durable (one flush per page) before they are published.",
     RunExport};

@@ -19,7 +19,7 @@
 
 namespace {
 
-constexpr OptionSpec kRenderOptions[] = {{"-o", true}, {"--keys", true}, {"-j", true}};
+constexpr OptionSpec kRenderOptions[] = {{"-o", true}, {"--keys", true}, {"-j", true}, {"--sync"}};
 
 // Reports a page that cannot be rendered, named by its file in a batch; returns false.
 bool Fail(const std::string& path, bool several, const std::string& problem) {
@@ -34,7 +34,7 @@ bool RenderPage(const std::string& path, const std::string& output, const Parsed
   // Opened first, so an output that cannot be written is known before any drawing.
   std::string error;
   const std::unique_ptr<OutputFile> file =
-      OutputFile::Open(output, OutputFile::Existing::kReplace, error);
+      OutputFile::Open(output, OutputFile::Existing::kFillOrReplace, error);
   if (!file) return Fail(path, several, "cannot write " + output + ": " + error);
   const std::optional<CliPage> page = LoadPageOrReport(path, several);
   if (!page) return false;
@@ -65,10 +65,10 @@ int RunRender(Arguments arguments) {
     // Surely a slip: several pictures cannot go into one PNG, and a folder so named surprises.
     return UsageError(kRenderCommand, "-o OUT.png takes exactly one FILE; give -o DIR for several");
   }
-  if (std::string reason; toFolder && !MakeOutputFolder(output.string(), reason)) {
-    std::fprintf(stderr, "plimdisp-cli render: cannot make the folder %s: %s\n",
-                 DisplayText(output.string()).c_str(), reason.c_str());
-    return kExitCannotOpen;
+  if (toFolder) {
+    if (const std::optional<int> failed = MakeFolderForOutputs(kRenderCommand, output.string())) {
+      return *failed;
+    }
   }
 
   const PageInputs inputs = ExpandPageInputs(parsed.inputs);
@@ -93,9 +93,11 @@ int RunRender(Arguments arguments) {
 }  // namespace
 
 const Subcommand kRenderCommand{
-    "render", "render FILE -o OUT.png | FILE... -o DIR [--keys KEYS] [-j N] [--codepage NAME]",
+    "render",
+    "render FILE -o OUT.png | FILE... -o DIR [--keys KEYS] [-j N] [--sync] [--codepage NAME]",
     "Draw pages as the viewer does, after the zoom keys in KEYS ('+', '-'), into RGB PNGs: "
     "OUT for one file (- for standard output), OUT/<title>.png for several or a folder. A "
     "picture is at most 100 megapixels and 65536 pixels wide; it is drawn and written in bands, "
-    "so memory does not grow with it. -j N renders N pages at a time.",
+    "so memory does not grow with it. -j N renders N pages at a time; --sync makes each picture "
+    "durable before it is published.",
     RunRender};

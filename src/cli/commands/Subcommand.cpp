@@ -12,3 +12,10 @@ int UsageError(const Subcommand& command, std::string_view problem) {
   PrintSynopsis(command, stderr);
   return kExitUsage;
 }
+
+std::span<const Subcommand* const> AllSubcommands() {
+  static const Subcommand* const subcommands[] = {
+      &kInfoCommand,  &kExportCommand, &kCheckCommand,    &kRenderCommand,
+      &kStatsCommand, &kGrepCommand,   &kThumbnailCommand};
+  return subcommands;
+}

@@ -27,6 +27,9 @@ void PrintSynopsis(const Subcommand& command, std::FILE* out);
 // Reports a usage error of `command` on stderr and returns kExitUsage.
 int UsageError(const Subcommand& command, std::string_view problem);
 
+// Every subcommand, in the order the global help lists them.
+std::span<const Subcommand* const> AllSubcommands();
+
 extern const Subcommand kInfoCommand;
 extern const Subcommand kExportCommand;
 extern const Subcommand kCheckCommand;

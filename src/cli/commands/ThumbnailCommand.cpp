@@ -17,7 +17,7 @@
 
 namespace {
 
-constexpr OptionSpec kThumbnailOptions[] = {{"-o", true}, {"--size", true}};
+constexpr OptionSpec kThumbnailOptions[] = {{"-o", true}, {"--size", true}, {"--sync"}};
 constexpr std::int32_t kDefaultSize = 256;
 constexpr std::int32_t kMaxSize = 4096;
 
@@ -38,7 +38,7 @@ bool MakeThumbnail(const std::string& path, const std::string& output, std::int3
                    const std::string& codePage) {
   std::string error;
   const std::unique_ptr<OutputFile> file =
-      OutputFile::Open(output, OutputFile::Existing::kReplace, error);
+      OutputFile::Open(output, OutputFile::Existing::kFillOrReplace, error);
   if (!file) return Fail("cannot write " + output + ": " + error);
   const std::optional<CliPage> page = LoadPageOrReport(path);
   if (!page) return false;
@@ -86,8 +86,9 @@ int RunThumbnail(Arguments arguments) {
 }  // namespace
 
 const Subcommand kThumbnailCommand{
-    "thumbnail", "thumbnail FILE -o OUT.png [--size N] [--codepage NAME]",
+    "thumbnail", "thumbnail FILE -o OUT.png [--size N] [--sync] [--codepage NAME]",
     "Draw the page as the viewer does, labels included, into an RGB PNG whose longer side is N "
     "pixels (default 256), each line pixel the AND of the page pixels it covers; for file "
-    "managers' thumbnails.",
+    "managers' thumbnails. An empty file of yours at OUT (one a thumbnail service made and "
+    "holds open) is written in place.",
     RunThumbnail};

@@ -8,15 +8,11 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/output/StandardStreams.h"
 #include "cli/commands/Subcommand.h"
+#include "cli/output/StandardStreams.h"
 #include "resources/Version.h"
 
 namespace {
-
-const Subcommand* const kSubcommands[] = {&kInfoCommand,  &kExportCommand, &kCheckCommand,
-                                          &kRenderCommand, &kStatsCommand, &kGrepCommand,
-                                          &kThumbnailCommand};
 
 // Qt's notices about its environment (a missing runtime folder, say) are not the tool's to
 // show: a normal run prints nothing. Only Qt's critical and fatal messages get through.
@@ -29,7 +25,7 @@ void QtMessagesQuietly(QtMsgType type, const QMessageLogContext&, const QString&
 void PrintUsage(std::FILE* out) {
   std::fprintf(out, "Usage: plimdisp-cli COMMAND [ARGUMENTS]\n       plimdisp-cli --version\n\n");
   std::fprintf(out, "Commands:\n");
-  for (const Subcommand* command : kSubcommands) {
+  for (const Subcommand* command : AllSubcommands()) {
     std::fprintf(out, "  %.*s\n      %.*s\n", static_cast<int>(command->synopsis.size()),
                  command->synopsis.data(), static_cast<int>(command->summary.size()),
                  command->summary.data());
@@ -59,7 +55,7 @@ int Run(const std::vector<std::string_view>& arguments) {
     std::printf("%s\n", kPlimDispVersion);
     return kExitOk;
   }
-  for (const Subcommand* command : kSubcommands) {
+  for (const Subcommand* command : AllSubcommands()) {
     if (command->name == first) return command->run(Arguments(arguments).subspan(1));
   }
   std::fprintf(stderr, "plimdisp-cli: unknown command '%s'\n\n", std::string(first).c_str());

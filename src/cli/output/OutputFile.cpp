@@ -6,38 +6,22 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <mutex>
-#include <set>
-#include <system_error>
 #include <utility>
 
 #include "cli/output/StandardStreams.h"
 #include "cli/output/SystemReason.h"
-#include "cli/output/TemporaryCleanup.h"
 
 namespace {
-
-using Identity = std::pair<unsigned long long, unsigned long long>;  // device, inode
 
 // Keeps a temporary's name within NAME_MAX however long the output's name is.
 constexpr std::size_t kMaxNameInTemporary = 200;
 
-std::mutex g_inputsMutex;
-std::set<Identity> g_inputs;
-
-Identity IdentityOf(const struct stat& info) {
-  return {static_cast<unsigned long long>(info.st_dev),
-          static_cast<unsigned long long>(info.st_ino)};
-}
-
-bool IsRunInput(const struct stat& info) {
-  const std::lock_guard lock(g_inputsMutex);
-  return g_inputs.contains(IdentityOf(info));
-}
+std::atomic<bool> g_durable{false};
 
 // The mode a plain open(2) with 0666 would give, as careful tools create files.
 mode_t NewFileMode() {
@@ -55,33 +39,6 @@ mode_t NewFileMode() {
   return mode;
 }
 
-// Whether `info` is the file standard output writes to. A guarded closed stdout (see
-// GuardStandardStreams) is open for reading only and counts as no file.
-bool IsStandardOutput(const struct stat& info) {
-  struct stat standardOutput {};
-  const int flags = ::fcntl(STDOUT_FILENO, F_GETFL);
-  return flags != -1 && (flags & O_ACCMODE) != O_RDONLY &&
-         ::fstat(STDOUT_FILENO, &standardOutput) == 0 &&
-         IdentityOf(info) == IdentityOf(standardOutput);
-}
-
-// A fresh temporary beside `path`, opened O_CREAT|O_EXCL (a planted link makes that fail) and
-// registered for removal on a fatal signal. Returns the descriptor, or -1 with errno set.
-int MakeTemporary(const std::string& path, std::string& temporary, int& cleanupSlot) {
-  const std::filesystem::path target(path);
-  const std::string name = target.filename().string().substr(0, kMaxNameInTemporary);
-  std::string pattern = (target.parent_path() / ("." + name + ".XXXXXX")).string();
-  // Held, no fatal signal falls between the creation and the registration.
-  HoldFatalSignals();
-  const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
-  const int savedErrno = errno;
-  if (fd >= 0) cleanupSlot = RememberTemporary(pattern);
-  ReleaseFatalSignals();
-  errno = savedErrno;
-  if (fd >= 0) temporary = std::move(pattern);
-  return fd;
-}
-
 bool WriteAll(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
     const ssize_t wrote = ::write(fd, bytes.data(), std::min<std::size_t>(bytes.size(), 1 << 30));
@@ -95,81 +52,43 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
+std::string FolderOf(const std::string& path) {
+  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+  return folder.empty() ? "." : folder.string();
+}
+
 }  // namespace
 
-bool MakeOutputFolder(const std::string& path, std::string& reason) {
-  std::error_code error;
-  std::filesystem::create_directories(path, error);
-  if (!error && !std::filesystem::is_directory(path, error) && !error) {
-    error = std::make_error_code(std::errc::not_a_directory);
-  }
-  if (error) reason = SystemReason(error.value());
-  return !error;
-}
+void SetDurableOutputs(bool durable) { g_durable.store(durable); }
 
-void NoteRunInput(const std::string& path) {
-  struct stat info {};
-  if (::stat(path.c_str(), &info) != 0) return;
-  const std::lock_guard lock(g_inputsMutex);
-  g_inputs.insert(IdentityOf(info));
-}
+bool DurableOutputs() { return g_durable.load(); }
 
-void NoteRunInput(int fd) {
-  struct stat info {};
-  if (::fstat(fd, &info) != 0) return;
-  const std::lock_guard lock(g_inputsMutex);
-  g_inputs.insert(IdentityOf(info));
+bool FlushFolder(const std::string& path, Flush what, std::string& reason) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const bool flushed = fd >= 0 && (what == Flush::kFileSystem ? ::syncfs(fd) : ::fsync(fd)) == 0;
+  if (!flushed) reason = SystemReason(errno);
+  if (fd >= 0) ::close(fd);
+  return flushed;
 }
 
 std::unique_ptr<OutputFile> OutputFile::Open(const std::string& path, Existing existing,
                                              std::string& error) {
-  struct stat linked {};
-  struct stat target {};
-  const bool exists = ::lstat(path.c_str(), &linked) == 0;
-  const bool reaches = ::stat(path.c_str(), &target) == 0;
-  if ((exists && IsRunInput(linked)) || (reaches && IsRunInput(target))) {
-    error = "it is one of the input files";
+  std::optional<OutputTarget> target = OpenOutputTarget(path, existing, error);
+  if (!target) return nullptr;
+  std::unique_ptr<OutputFile> file(new OutputFile(path, existing, *target));
+  if (target->kind == Kind::kNewFile && !file->MakeTemporary()) {
+    error = file->error_;
     return nullptr;
   }
-  const auto make = [&](Kind kind, int fd) {
-    return std::unique_ptr<OutputFile>(new OutputFile(path, kind, existing, fd));
-  };
-  if (path == "-" || (reaches && IsStandardOutput(target))) {
-    return make(Kind::kStandardOutput, -1);
-  }
-  if (reaches && S_ISDIR(target.st_mode)) {
-    error = SystemReason(EISDIR);
-    return nullptr;
-  }
-  if (reaches && !S_ISREG(target.st_mode)) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) {
-      error = SystemReason(errno);
-      return nullptr;
-    }
-    return make(Kind::kDirect, fd);
-  }
-  std::string temporary;
-  int cleanupSlot = -1;
-  const int fd = MakeTemporary(path, temporary, cleanupSlot);
-  if (fd < 0) {
-    error = SystemReason(errno);
-    return nullptr;
-  }
-  std::unique_ptr<OutputFile> file = make(Kind::kTemporary, fd);
-  file->temporary_ = std::move(temporary);
-  file->cleanupSlot_ = cleanupSlot;
-  if (exists && S_ISREG(linked.st_mode)) {
-    file->replacesFile_ = true;
-    file->replacedMode_ = linked.st_mode & 0777;  // no set-id bits on what is written
-    file->replacedOwner_ = linked.st_uid;
-    file->replacedGroup_ = linked.st_gid;
+  if (target->kind == Kind::kFill) {
+    file->cleanup_ = std::make_unique<SignalCleanup>(file->fd_);
+    file->cleanup_->Register();
   }
   return file;
 }
 
-OutputFile::OutputFile(std::string path, Kind kind, Existing existing, int fd)
-    : path_(std::move(path)), kind_(kind), existing_(existing), fd_(fd) {}
+OutputFile::OutputFile(std::string path, Existing existing, OutputTarget target)
+    : path_(std::move(path)), existing_(existing), target_(target), fd_(target.fd) {}
 
 OutputFile::~OutputFile() {
   if (!published_) Abort();
@@ -180,9 +99,34 @@ bool OutputFile::Fail(std::string reason) {
   return false;
 }
 
+// A fresh temporary beside the path, opened O_CREAT|O_EXCL (a planted link makes that fail)
+// and registered for removal on a fatal signal.
+bool OutputFile::MakeTemporary() {
+  const std::filesystem::path target(path_);
+  const std::string name = target.filename().string().substr(0, kMaxNameInTemporary);
+  // Made before the file, so registering it needs no memory.
+  cleanup_ =
+      std::make_unique<SignalCleanup>((target.parent_path() / ("." + name + ".XXXXXX")).string());
+  // Held, no fatal signal falls between the creation and the registration.
+  const FatalSignalsHeld held;
+  fd_ = ::mkostemp(cleanup_->path(), O_CLOEXEC);
+  if (fd_ < 0) return Fail(SystemReason(errno));
+  cleanup_->Register();
+  temporary_ = cleanup_->path();
+  return true;
+}
+
 bool OutputFile::Write(std::string_view bytes) {
   if (!error_.empty()) return false;
-  if (kind_ == Kind::kStandardOutput) {
+  if (!written_) {
+    written_ = true;
+    // An input noted since the target was opened is still never written over.
+    const bool input = target_.kind == Kind::kStandardOutput
+                           ? IsWritableDescriptor(STDOUT_FILENO) && IsRunInputOpen(STDOUT_FILENO)
+                           : target_.kind != Kind::kNewFile && IsRunInputOpen(fd_);
+    if (input) return Fail(kOutputIsInput);
+  }
+  if (target_.kind == Kind::kStandardOutput) {
     if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size()) {
       NoteStandardOutputError();
       return Fail(SystemReason(errno));
@@ -193,43 +137,68 @@ bool OutputFile::Write(std::string_view bytes) {
   return WriteAll(fd_, bytes) || Fail(SystemReason(errno));
 }
 
-bool OutputFile::CloseDescriptor(bool sync) {
+bool OutputFile::CloseDescriptor() {
   if (fd_ < 0) return error_.empty();
-  bool fine = error_.empty();
-  if (fine && sync && ::fsync(fd_) != 0) fine = Fail(SystemReason(errno));
-  if (fine && kind_ == Kind::kTemporary) {
-    struct stat info {};
-    // Giving a file away needs privileges: without them it stays the caller's.
-    if (replacesFile_) static_cast<void>(::fchown(fd_, replacedOwner_, replacedGroup_));
-    const mode_t mode = replacesFile_ ? static_cast<mode_t>(replacedMode_) : NewFileMode();
-    if (::fchmod(fd_, mode) != 0 || ::fstat(fd_, &info) != 0) {
-      fine = Fail(SystemReason(errno));
-    }
-    device_ = static_cast<unsigned long long>(info.st_dev);
-    inode_ = static_cast<unsigned long long>(info.st_ino);
-  }
   // Closed once whatever close(2) says: after EINTR the descriptor is gone on Linux.
-  if (::close(fd_) != 0 && fine) fine = Fail(SystemReason(errno));
+  const bool closed = ::close(fd_) == 0;
   fd_ = -1;
-  return fine;
+  return (closed || Fail(SystemReason(errno))) && error_.empty();
 }
 
-bool OutputFile::Finish() {
-  if (kind_ == Kind::kStandardOutput) {
-    if (!error_.empty()) return false;
-    if (std::fflush(stdout) == 0) return true;
-    NoteStandardOutputError();
-    return Fail(SystemReason(errno));
+bool OutputFile::FinishTemporary(bool sync) {
+  if (fd_ < 0 || !error_.empty()) return CloseDescriptor();
+  // Giving a file away needs privileges: without them it stays the caller's.
+  if (target_.replacesFile) {
+    static_cast<void>(::fchown(fd_, target_.replacedOwner, target_.replacedGroup));
   }
-  // Devices are not synced: many refuse fsync, and what they do with bytes is theirs.
-  return CloseDescriptor(kind_ == Kind::kTemporary);
+  const mode_t mode = target_.replacesFile ? target_.replacedMode : NewFileMode();
+  struct stat info {};
+  if (::fchmod(fd_, mode) != 0 || (sync && ::fsync(fd_) != 0) || ::fstat(fd_, &info) != 0) {
+    Fail(SystemReason(errno));
+  }
+  device_ = info.st_dev;
+  inode_ = info.st_ino;
+  return CloseDescriptor();
+}
+
+bool OutputFile::Finish(bool groupSyncs) {
+  groupSyncs_ = groupSyncs;
+  const bool sync = DurableOutputs() && !groupSyncs;
+  switch (target_.kind) {
+    case Kind::kStandardOutput:
+      if (!error_.empty()) return false;
+      if (std::fflush(stdout) == 0) return true;
+      NoteStandardOutputError();
+      return Fail(SystemReason(errno));
+    case Kind::kStream:
+    case Kind::kDevice:
+      // Not synced: many devices refuse fsync, and what they do with bytes is theirs.
+      return CloseDescriptor();
+    case Kind::kFill:
+      // Stays open, so a failure until Publish can still empty it.
+      if (error_.empty() && sync && ::fsync(fd_) != 0) return Fail(SystemReason(errno));
+      return error_.empty();
+    case Kind::kNewFile:
+      return FinishTemporary(sync);
+  }
+  return false;
 }
 
 bool OutputFile::Publish() {
-  if (!error_.empty() || fd_ >= 0) return false;
-  if (kind_ == Kind::kTemporary && !temporary_.empty()) {
+  if (!error_.empty()) return false;
+  if (target_.kind == Kind::kFill) {
+    cleanup_.reset();
+    if (!CloseDescriptor()) return false;
+  } else if (target_.kind == Kind::kNewFile) {
+    if (fd_ >= 0 || temporary_.empty()) return false;
+    // An input noted since the target was opened is still never replaced.
+    if (IsRunInputAt(path_)) {
+      Fail(kOutputIsInput);
+      Abort();
+      return false;
+    }
     int result = -1;
-    if (existing_ == Existing::kReplace) {
+    if (existing_ != Existing::kKeep) {
       result = ::rename(temporary_.c_str(), path_.c_str());
     } else {
       result = ::renameat2(AT_FDCWD, temporary_.c_str(), AT_FDCWD, path_.c_str(), RENAME_NOREPLACE);
@@ -245,25 +214,34 @@ bool OutputFile::Publish() {
       return false;
     }
     temporary_.clear();
-    ForgetTemporary(cleanupSlot_);
-    cleanupSlot_ = -1;
+    cleanup_.reset();
   }
   published_ = true;
+  std::string reason;
+  if (target_.kind == Kind::kNewFile && DurableOutputs() && !groupSyncs_ &&
+      !FlushFolder(FolderOf(path_), Flush::kFolderEntries, reason)) {
+    return Fail(reason);
+  }
   return true;
 }
 
 bool OutputFile::Commit() { return Finish() && Publish(); }
 
 void OutputFile::Withdraw() {
-  if (!published_ || kind_ != Kind::kTemporary) return;
+  if (!published_ || target_.kind != Kind::kNewFile) return;
   struct stat info {};
-  if (::lstat(path_.c_str(), &info) == 0 && IdentityOf(info) == Identity{device_, inode_}) {
+  if (::lstat(path_.c_str(), &info) == 0 && info.st_dev == device_ && info.st_ino == inode_) {
     ::unlink(path_.c_str());
   }
   published_ = false;
 }
 
 void OutputFile::Abort() {
+  if (target_.kind == Kind::kFill && fd_ >= 0) {
+    // Back as it was found: empty.
+    static_cast<void>(::ftruncate(fd_, 0));
+    cleanup_.reset();  // before the descriptor's number can be reused
+  }
   if (fd_ >= 0) {
     ::close(fd_);
     fd_ = -1;
@@ -272,7 +250,6 @@ void OutputFile::Abort() {
     ::unlink(temporary_.c_str());
     temporary_.clear();
   }
-  ForgetTemporary(cleanupSlot_);
-  cleanupSlot_ = -1;
+  cleanup_.reset();
   if (error_.empty()) error_ = "aborted";
 }

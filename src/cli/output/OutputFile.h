@@ -1,32 +1,34 @@
 #pragma once
 
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "cli/output/ByteSink.h"
+#include "cli/output/OutputTarget.h"
+#include "cli/output/RunInputs.h"
+#include "cli/output/TemporaryCleanup.h"
 
-// Where every command writes its output files. Bytes go to one of three places:
-//  - "-": standard output, written through stdio and flushed at Commit;
-//  - an existing path that is no regular file (a device, a FIFO, or the file standard output
-//    already goes to, as /dev/stdout): opened without creating or truncating anything and
-//    written directly;
+// Where every command writes its output files, to the target OpenOutputTarget resolves:
+//  - standard output and other open streams: written where they stand, flushed at Commit;
+//  - an existing device or FIFO: opened without creating or truncating anything, written;
+//  - an empty file a caller made to receive the output (ExistingOutput::kFillOrReplace):
+//    written in place, and emptied again when the output fails or is aborted;
 //  - any other path: a fresh temporary in the same folder, made with O_CREAT|O_EXCL and a
-//    random name so nothing planted there is followed, then synced, closed and moved onto the
-//    path at Commit. A symbolic link at the path is replaced, never written through; a regular
+//    random name so nothing planted there is followed, closed and moved onto the path at
+//    Commit. A symbolic link at the path is replaced, never written through; a regular
 //    file replaced keeps its permission bits (and, where the system allows, its owner).
-// A temporary never outlives a failure, an Abort, the destructor of an uncommitted file, or
-// SIGINT, SIGTERM or SIGHUP. Every write, sync and close is checked; the first failure makes
-// the rest of the writes no-ops and Commit false.
+// Temporaries never outlive a failure, an Abort, the destructor of an uncommitted file, or a
+// fatal signal. Every write and close is checked; the first failure makes the rest of the
+// writes no-ops and Commit false. An output that has come to be an input of the run since it
+// was opened is refused before its first byte (streams, devices, filled files) or before it
+// is moved onto the path (temporaries).
 class OutputFile {
  public:
-  // What Commit does when the path exists by then: replace it, or fail and leave it alone.
-  enum class Existing { kReplace, kKeep };
+  using Existing = ExistingOutput;
 
   // Opens the output for `path`. On failure returns nothing and sets `error` to the reason,
-  // e.g. "No such file or directory", or "it is one of the input files".
+  // e.g. "No such file or directory", or kOutputIsInput.
   static std::unique_ptr<OutputFile> Open(const std::string& path, Existing existing,
                                           std::string& error);
 
@@ -41,36 +43,40 @@ class OutputFile {
   bool Write(std::string_view bytes);
   // Finish then Publish.
   bool Commit();
-  // Syncs and closes what was written. A temporary then waits, complete, for Publish.
-  bool Finish();
+  // Closes what was written, synced when durable outputs are asked for (SetDurableOutputs),
+  // unless `groupSyncs`: then the group makes its files durable together. A temporary then
+  // waits, complete, for Publish.
+  bool Finish(bool groupSyncs = false);
   // Moves a finished temporary onto the path (kKeep: only when nothing is there).
   bool Publish();
   // Removes a published file again, for groups that are all-or-nothing. Only the file this
   // object wrote is removed: a path that names another file by now is left alone.
   void Withdraw();
-  // Drops the output: the temporary is removed; a device keeps what it got.
+  // Drops the output: the temporary is removed, a filled file emptied again; a stream or a
+  // device keeps what it got.
   void Abort();
 
  private:
-  enum class Kind { kStandardOutput, kDirect, kTemporary };
-  OutputFile(std::string path, Kind kind, Existing existing, int fd);
+  using Kind = OutputTarget::Kind;
+  OutputFile(std::string path, Existing existing, OutputTarget target);
   bool Fail(std::string reason);
-  bool CloseDescriptor(bool sync);
+  bool MakeTemporary();
+  bool FinishTemporary(bool sync);
+  bool CloseDescriptor();
 
   std::string path_;
-  Kind kind_;
   Existing existing_;
+  OutputTarget target_;
   int fd_;
-  std::string temporary_;  // the temporary's path while it exists
-  int cleanupSlot_ = -1;   // its registration for removal on a fatal signal
-  // The regular file the temporary replaces: its mode and owner carry over, as when a file is
-  // written in place; without one a new file gets 0666 less the umask.
-  bool replacesFile_ = false;
-  unsigned replacedMode_ = 0, replacedOwner_ = 0, replacedGroup_ = 0;
+  bool written_ = false;                    // a byte went out, so the target was checked again
+  bool groupSyncs_ = false;                 // the group, not this file, makes it durable
+  std::string temporary_;                   // the temporary's path while it exists
+  std::unique_ptr<SignalCleanup> cleanup_;  // what a fatal signal cleans up meanwhile
   std::string error_;
   bool published_ = false;
   // The written file's identity, known after Finish, so Withdraw removes nothing else.
-  unsigned long long device_ = 0, inode_ = 0;
+  dev_t device_ = 0;
+  ino_t inode_ = 0;
 };
 
 // An encoder's bytes going straight into an output file as they are made.
@@ -80,11 +86,15 @@ struct OutputFileSink : ByteSink {
   bool Write(std::string_view bytes) override { return file.Write(bytes); }
 };
 
-// Records a file the run reads, so that no output is ever written over it. Files that cannot
-// be looked at (missing ones) are not recorded. Safe to call from several threads.
-void NoteRunInput(const std::string& path);
-void NoteRunInput(int fd);
+// Whether output files are made durable before they are published (--sync): each file's data
+// reaches the disk before it appears under its name, and its folder after. Off by default,
+// as with cp: a crash of the system may then lose recent outputs, never half-write one.
+void SetDurableOutputs(bool durable);
+bool DurableOutputs();
 
-// Makes the folder `path` and any missing parents, as mkdir -p does. On failure returns false
-// and sets `reason` to the system's reason, e.g. "Not a directory".
-bool MakeOutputFolder(const std::string& path, std::string& reason);
+// What FlushFolder flushes to the disk: the folder's entries (names just published), or
+// everything written to the file system that holds it, in one round (one journal commit for
+// all of a group's files rather than one per file).
+enum class Flush { kFolderEntries, kFileSystem };
+// False, with `reason` set, on failure.
+bool FlushFolder(const std::string& path, Flush what, std::string& reason);

@@ -5,20 +5,14 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <filesystem>
+#include <set>
 
-#include "cli/output/TemporaryCleanup.h"
+#include "cli/output/SystemReason.h"
 
 namespace {
 
-// SIGINT, SIGTERM and SIGHUP held back on every thread while the object lives, so a group
-// is never cut in half: a signal that came meanwhile takes effect when it goes.
-class FatalSignalsHeld {
- public:
-  FatalSignalsHeld() { HoldFatalSignals(); }
-  ~FatalSignalsHeld() { ReleaseFatalSignals(); }
-  FatalSignalsHeld(const FatalSignalsHeld&) = delete;
-  FatalSignalsHeld& operator=(const FatalSignalsHeld&) = delete;
-};
+namespace fs = std::filesystem;
 
 // An exclusive flock(2) on a folder, held while the object lives.
 class FolderLock {
@@ -51,22 +45,61 @@ OutputFile* OutputGroup::Add(const std::string& path, std::string& error) {
   return files_.back().get();
 }
 
+bool OutputGroup::RemoveOutsideSet(std::string& error) const {
+  std::set<std::string> written;
+  for (const std::unique_ptr<OutputFile>& file : files_) {
+    written.insert(fs::path(file->path()).filename().string());
+  }
+  std::error_code listError;
+  for (fs::directory_iterator it(folder_, listError), end; !listError && it != end;
+       it.increment(listError)) {
+    const std::string name = it->path().filename().string();
+    std::error_code typeError;
+    if (!belongs_(name) || written.contains(name) || it->is_directory(typeError) ||
+        IsRunInputAt(it->path().string())) {
+      continue;
+    }
+    if (::unlink(it->path().c_str()) != 0 && errno != ENOENT) {
+      error = it->path().string() + ": cannot remove it: " + SystemReason(errno);
+      return false;
+    }
+  }
+  if (listError) error = folder_ + ": " + SystemReason(listError.value());
+  return !listError;
+}
+
 bool OutputGroup::Commit(std::string& error) {
-  const auto fail = [&](const OutputFile& failed) {
-    error = failed.path() + ": " + failed.error();
+  const auto withdraw = [&] {
     for (const std::unique_ptr<OutputFile>& file : files_) {
       file->Withdraw();
       file->Abort();
     }
     return false;
   };
+  const auto fail = [&](const OutputFile& failed) {
+    error = failed.path() + ": " + failed.error();
+    return withdraw();
+  };
   for (const std::unique_ptr<OutputFile>& file : files_) {
-    if (!file->Finish()) return fail(*file);
+    if (!file->Finish(true)) return fail(*file);
   }
-  const FolderLock lock(folder_);
-  const FatalSignalsHeld held;
-  for (const std::unique_ptr<OutputFile>& file : files_) {
-    if (!file->Publish()) return fail(*file);
+  std::string reason;
+  if (DurableOutputs() && !FlushFolder(folder_, Flush::kFileSystem, reason)) {
+    error = folder_ + ": " + reason;
+    return withdraw();
+  }
+  {
+    const FolderLock lock(folder_);
+    // Held, no fatal signal cuts the group in half.
+    const FatalSignalsHeld held;
+    if (belongs_ && !RemoveOutsideSet(error)) return withdraw();
+    for (const std::unique_ptr<OutputFile>& file : files_) {
+      if (!file->Publish()) return fail(*file);
+    }
+  }
+  if (DurableOutputs() && !FlushFolder(folder_, Flush::kFolderEntries, reason)) {
+    error = folder_ + ": " + reason;
+    return false;
   }
   return true;
 }

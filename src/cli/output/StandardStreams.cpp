@@ -12,6 +12,7 @@
 namespace {
 
 std::atomic<int> g_outputErrno{0};
+std::atomic<unsigned> g_guarded{0};  // bit N: descriptor N was closed at start
 
 }  // namespace
 
@@ -21,7 +22,14 @@ void GuardStandardStreams() {
     // The lowest free descriptor is this one.
     const int opened = ::open("/dev/null", fd == STDIN_FILENO ? O_WRONLY : O_RDONLY);
     if (opened >= 0 && opened != fd) ::close(opened);
+    if (opened == fd) g_guarded.fetch_or(1U << fd);
   }
+}
+
+bool IsWritableDescriptor(int fd) {
+  if (fd >= 0 && fd <= STDERR_FILENO && (g_guarded.load() & (1U << fd)) != 0) return false;
+  const int flags = ::fcntl(fd, F_GETFL);
+  return flags != -1 && (flags & O_ACCMODE) != O_RDONLY;
 }
 
 void NoteStandardOutputError() {

@@ -6,6 +6,10 @@
 // output file takes its number and every use of it fails as on a closed stream (EBADF).
 void GuardStandardStreams();
 
+// Whether descriptor `fd` is open for writing: not closed, not open for reading only, and not a
+// closed standard stream that GuardStandardStreams filled.
+bool IsWritableDescriptor(int fd);
+
 // Records the errno of a failed write or flush of stdout; the first reason is kept.
 void NoteStandardOutputError();
 

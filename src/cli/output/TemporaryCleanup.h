@@ -2,18 +2,51 @@
 
 #include <string>
 
-// Temporary files that SIGINT, SIGTERM and SIGHUP remove before the process ends as the signal
-// asks. The handlers are installed with the first registration; a signal ignored at start-up
-// stays ignored. Paths are kept as given (relative ones against the unchanged working folder).
+// What a fatal signal (SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE) cleans up before the process
+// ends as the signal asks: temporaries are removed, files being written in place are emptied
+// again. Any number of files may be registered at once, from any thread; the handlers are
+// installed with the first registration, and a signal ignored at start-up stays ignored.
 
-// Registers `path`; returns a slot number for Forget, or -1 when every slot is taken (then
-// only the ordinary clean-up applies).
-int RememberTemporary(const std::string& path);
-// Unregisters the slot once the temporary is gone or renamed; -1 is ignored.
-void ForgetTemporary(int slot);
+// One file to clean up while it is registered. Not copyable: the clean-up list links it.
+class SignalCleanup {
+ public:
+  // Removes `path` (relative paths against the unchanged working folder).
+  explicit SignalCleanup(std::string path) : path_(std::move(path)) {}
+  // Truncates the open file `fd` to nothing; the descriptor stays the caller's.
+  explicit SignalCleanup(int fd) : fd_(fd) {}
+  ~SignalCleanup() { Unregister(); }
+  SignalCleanup(const SignalCleanup&) = delete;
+  SignalCleanup& operator=(const SignalCleanup&) = delete;
 
-// Between these two calls, on any thread, SIGINT, SIGTERM and SIGHUP wait: the process ends
-// as the signal asks only once no thread holds them any more, so a group of files being
-// published is never cut in half. Calls pair up per thread and may nest across threads.
+  // The path, which may still be filled in (mkostemp) while the entry is not registered.
+  char* path() { return path_.data(); }
+
+  // Registration needs no memory, so a file created between HoldFatalSignals and Register
+  // is never left behind.
+  void Register();
+  // Safe to call when not registered.
+  void Unregister();
+
+ private:
+  friend void CleanUpRegistered();
+  std::string path_;
+  int fd_ = -1;
+  SignalCleanup* previous_ = nullptr;
+  SignalCleanup* next_ = nullptr;
+  bool registered_ = false;
+};
+
+// Between these two calls, on any thread, the fatal signals wait: the process ends as the
+// signal asks only once no thread holds them any more, so a group of files being published is
+// never cut in half. Calls pair up per thread and may nest across threads.
 void HoldFatalSignals();
 void ReleaseFatalSignals();
+
+// HoldFatalSignals for the life of the object.
+class FatalSignalsHeld {
+ public:
+  FatalSignalsHeld() { HoldFatalSignals(); }
+  ~FatalSignalsHeld() { ReleaseFatalSignals(); }
+  FatalSignalsHeld(const FatalSignalsHeld&) = delete;
+  FatalSignalsHeld& operator=(const FatalSignalsHeld&) = delete;
+};
