@@ -34,8 +34,11 @@ void PrintUsage(std::FILE* out) {
   std::fprintf(out,
                "Exit status: 0 done, 1 a page file cannot be opened or is refused, or output\n"
                "was lost, 2 wrong usage.\n\n"
-               "Output files appear whole or not at all, and never over an input file; an\n"
-               "existing device is written in place; -o - writes to standard output.\n"
+               "Output files appear whole or not at all, and never over an input file (by\n"
+               "any name, link or open stream); an existing device is written in place, and\n"
+               "so is an empty file of yours that a caller made for the output. -o - and\n"
+               "/dev/stdout, /dev/fd/N and the like write to the stream they name. Outputs\n"
+               "are not flushed to the disk unless --sync is given (one flush per page).\n"
                "File names in JSON: a byte that is no part of a UTF-8 character becomes the\n"
                "text \\xHH (JSON \"\\\\xHH\"). In text output such bytes and control\n"
                "characters in names and labels are shown as \\xHH.\n");
