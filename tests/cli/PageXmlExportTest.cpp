@@ -104,6 +104,55 @@ TEST(CliExportPage, LinesClippedReportedAndSchemaValid) {
   EXPECT_EQ(valid.exitCode, 0) << valid.err;
 }
 
+// Page file names hold any bytes; the XML must parse, and imageFilename must name the picture
+// written beside it, whatever the name.
+TEST(CliExportPage, HostileNamesGiveWellFormedXmlNamingThePicture) {
+  const std::string xmllint = XmlLint();
+  if (xmllint.empty()) GTEST_SKIP() << "needs xmllint (libxml2-utils)";
+  const struct {
+    std::string title, written;  // the page file's title, the title of the files written
+  } cases[] = {
+      {"plain \xE4\xB8\xAD", "plain \xE4\xB8\xAD"},
+      {"a&b<c>\"d'", "a&b<c>\"d'"},
+      {"latin1-\xE9", "latin1-%E9"},
+      {"cut-\xE4\xB8", "cut-%E4%B8"},
+      {"ctl-\x01\x1B[2J\x7F", "ctl-%01%1B[2J%7F"},
+      {"lines-\t\n\r", "lines-%09%0A%0D"},
+      {"c1-\xC2\x85", "c1-%C2%85"},
+      {"bidi-\xE2\x80\xAEgpj", "bidi-%E2%80%AEgpj"},
+      {"nonchar-\xEF\xBF\xBF", "nonchar-%EF%BF%BF"},
+      {"surrogate-\xED\xA0\x80", "surrogate-%ED%A0%80"},
+      {"percent-%41", "percent-%2541"},
+  };
+  TempDir dir;
+  PageDraft draft;
+  draft.pageWidth = 8;
+  draft.pageHeight = 4;
+  draft.lines = {DraftLine(0, 0, 2, 2, Solid(0), "x")};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.written);
+    const std::string page = dir.File(c.title + ".plim");
+    ASSERT_TRUE(WritePageFile(page, draft));
+    const fs::path out = dir.path() / "out";
+    const ProgramResult result = Cli({"export", "--format", "page", page, "-o", out.string()});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    const fs::path xml = out / (c.written + ".xml");
+    ASSERT_TRUE(fs::exists(xml));
+    const ProgramResult lint = RunProgram(xmllint, {"--noout", xml.string()});
+    EXPECT_EQ(lint.exitCode, 0) << lint.err;
+    // The attribute as a parser reads it back names the picture.
+    std::string named =
+        RunProgram(xmllint,
+                   {"--xpath", "string(//*[local-name()='Page']/@imageFilename)", xml.string()})
+            .out;
+    if (named.ends_with('\n')) named.pop_back();  // xmllint ends what it prints with one
+    EXPECT_EQ(named, c.written + ".png");
+    EXPECT_TRUE(fs::exists(out / named));
+    fs::remove_all(out);
+    fs::remove(page);
+  }
+}
+
 TEST(CliExportPage, PagesWithoutAPictureAreRefused) {
   TempDir dir;
   PageDraft draft;
@@ -111,8 +160,7 @@ TEST(CliExportPage, PagesWithoutAPictureAreRefused) {
   draft.pageHeight = 10;
   const std::string path = dir.File("flat.plim");
   ASSERT_TRUE(WritePageFile(path, draft));
-  const ProgramResult result =
-      Cli({"export", "--format=page", path, "-o", dir.File("out")});
+  const ProgramResult result = Cli({"export", "--format=page", path, "-o", dir.File("out")});
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_EQ(result.err, path + ": not exported: the page has no area (0 x 10 pixels)\n");
   EXPECT_FALSE(fs::exists(dir.path() / "out" / "flat.xml"));

@@ -61,7 +61,7 @@ ParseOutcome ParseArguments(const Subcommand& command, Arguments arguments,
     const std::string_view name = argument.substr(0, equals);
     const OptionSpec* option = FindOption(options, name);
     if (option == nullptr) {
-      return UsageError(command, "unknown option " + DisplayText(argument));
+      return UsageError(command, "unknown option " + std::string(argument));
     }
     std::optional<std::string_view> value;
     if (equals != std::string_view::npos) {
@@ -78,8 +78,14 @@ ParseOutcome ParseArguments(const Subcommand& command, Arguments arguments,
   if (parsed.inputs.empty()) return UsageError(command, "FILE is missing");
   parsed.codePage = parsed.Value(kCodePageOption.name, kDefaultCodePage);
   if (parsed.codePage.empty()) return UsageError(command, "--codepage needs a value");
+  if (parsed.codePage.find('/') != std::string::npos) {
+    return UsageError(command,
+                      "--codepage takes a code page's name alone, without //IGNORE, "
+                      "//TRANSLIT or any other suffix: " +
+                          parsed.codePage);
+  }
   if (!KnownCodePage(parsed.codePage)) {
-    return UsageError(command, "unknown code page " + DisplayText(parsed.codePage));
+    return UsageError(command, "unknown code page " + parsed.codePage);
   }
   if (parsed.Has("-j")) {
     const std::optional<unsigned> jobs = JobCount(parsed.Value("-j"));

@@ -101,11 +101,13 @@ PageFrame PagePicture(const PageBody& body) {
   return {&body, 1.0f, kDefaultCodePage, false, {body.pageWidth, body.pageHeight}};
 }
 
-// TITLE.png and TITLE.xml; `leftOut` receives the lines the XML leaves out.
+// NAME.png and NAME.xml, NAME the title as PageXmlTitle writes it; `leftOut` receives the lines
+// the XML leaves out.
 std::vector<PlannedFile> PlanPageXmlFiles(const CliPage& page, const fs::path& folder,
                                           const std::string& title, const std::string& codePage,
                                           std::vector<std::int32_t>& leftOut) {
-  const std::string png = title + ".png";
+  const std::string name = PageXmlTitle(title);
+  const std::string png = name + ".png";
   std::string xml = PageXmlDocument(page, {png, UtcNowDateTime(), codePage}, leftOut);
   return {
       {(folder / png).string(),
@@ -113,7 +115,7 @@ std::vector<PlannedFile> PlanPageXmlFiles(const CliPage& page, const fs::path& f
          OutputFileSink sink{out};
          return RenderPagePng(PagePicture(*page.body), sink, problem);
        }},
-      {(folder / (title + ".xml")).string(), [xml = std::move(xml)](OutputFile& out, std::string&) {
+      {(folder / (name + ".xml")).string(), [xml = std::move(xml)](OutputFile& out, std::string&) {
          out.Write(xml);
          return true;
        }}};

@@ -10,10 +10,10 @@
 #include <string>
 
 #include "cli/commands/CommandLine.h"
-#include "cli/pages/PageBatch.h"
-#include "cli/pages/PageInfo.h"
 #include "cli/commands/Subcommand.h"
 #include "cli/output/TextFormat.h"
+#include "cli/pages/PageBatch.h"
+#include "cli/pages/PageInfo.h"
 
 namespace {
 
@@ -90,7 +90,7 @@ int RunGrep(Arguments arguments) {
   }
   Pattern regex;
   if (const std::optional<std::string> problem = regex.Compile(pattern)) {
-    std::fprintf(stderr, "plimdisp-cli grep: bad pattern '%s': %s\n", pattern.c_str(),
+    std::fprintf(stderr, "plimdisp-cli grep: bad pattern '%s': %s\n", DisplayText(pattern).c_str(),
                  problem->c_str());
     return kExitError;
   }

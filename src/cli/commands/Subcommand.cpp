@@ -1,5 +1,9 @@
 #include "cli/commands/Subcommand.h"
 
+#include <string>
+
+#include "cli/output/TextFormat.h"
+
 void PrintSynopsis(const Subcommand& command, std::FILE* out) {
   std::fprintf(out, "Usage: plimdisp-cli %.*s\n%.*s\n", static_cast<int>(command.synopsis.size()),
                command.synopsis.data(), static_cast<int>(command.summary.size()),
@@ -7,8 +11,10 @@ void PrintSynopsis(const Subcommand& command, std::FILE* out) {
 }
 
 int UsageError(const Subcommand& command, std::string_view problem) {
-  std::fprintf(stderr, "plimdisp-cli %.*s: %.*s\n", static_cast<int>(command.name.size()),
-               command.name.data(), static_cast<int>(problem.size()), problem.data());
+  // Problems quote arguments, which may hold anything.
+  const std::string shown = DisplayText(problem);
+  std::fprintf(stderr, "plimdisp-cli %.*s: %s\n", static_cast<int>(command.name.size()),
+               command.name.data(), shown.c_str());
   PrintSynopsis(command, stderr);
   return kExitUsage;
 }

@@ -24,7 +24,8 @@ struct Subcommand {
 
 // Prints the synopsis of `command` to `out`, for its --help and for usage errors.
 void PrintSynopsis(const Subcommand& command, std::FILE* out);
-// Reports a usage error of `command` on stderr and returns kExitUsage.
+// Reports a usage error of `command` on stderr, `problem` shown through DisplayText, and
+// returns kExitUsage.
 int UsageError(const Subcommand& command, std::string_view problem);
 
 // Every subcommand, in the order the global help lists them.

@@ -10,6 +10,7 @@
 
 #include "cli/commands/Subcommand.h"
 #include "cli/output/StandardStreams.h"
+#include "cli/output/TextFormat.h"
 #include "resources/Version.h"
 
 namespace {
@@ -18,7 +19,7 @@ namespace {
 // show: a normal run prints nothing. Only Qt's critical and fatal messages get through.
 void QtMessagesQuietly(QtMsgType type, const QMessageLogContext&, const QString& message) {
   if (type == QtCriticalMsg || type == QtFatalMsg) {
-    std::fprintf(stderr, "plimdisp-cli: %s\n", message.toLocal8Bit().constData());
+    std::fprintf(stderr, "plimdisp-cli: %s\n", DisplayText(message.toStdString()).c_str());
   }
 }
 
@@ -40,8 +41,8 @@ void PrintUsage(std::FILE* out) {
                "/dev/stdout, /dev/fd/N and the like write to the stream they name. Outputs\n"
                "are not flushed to the disk unless --sync is given (one flush per page).\n"
                "File names in JSON: a byte that is no part of a UTF-8 character becomes the\n"
-               "text \\xHH (JSON \"\\\\xHH\"). In text output such bytes and control\n"
-               "characters in names and labels are shown as \\xHH.\n");
+               "text \\xHH (JSON \"\\\\xHH\"). In text output such bytes, controls,\n"
+               "direction and zero-width marks and line separators are shown as \\xHH.\n");
 }
 
 int Run(const std::vector<std::string_view>& arguments) {
@@ -61,7 +62,7 @@ int Run(const std::vector<std::string_view>& arguments) {
   for (const Subcommand* command : AllSubcommands()) {
     if (command->name == first) return command->run(Arguments(arguments).subspan(1));
   }
-  std::fprintf(stderr, "plimdisp-cli: unknown command '%s'\n\n", std::string(first).c_str());
+  std::fprintf(stderr, "plimdisp-cli: unknown command '%s'\n\n", DisplayText(first).c_str());
   PrintUsage(stderr);
   return kExitUsage;
 }

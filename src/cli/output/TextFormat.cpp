@@ -9,9 +9,56 @@ namespace {
 constexpr char kHexDigits[] = "0123456789abcdef";
 constexpr char kUpperHexDigits[] = "0123456789ABCDEF";
 
-// Length of the valid UTF-8 character at the start of `text` (shortest form, no surrogates,
-// at most U+10FFFF), or 0 when its first byte starts none.
+void AppendByteEscape(std::string& out, unsigned char byte, std::string_view backslash) {
+  out += backslash;
+  out += 'x';
+  out += kUpperHexDigits[byte >> 4];
+  out += kUpperHexDigits[byte & 0x0F];
+}
+
+// Walks `text` one character (its UTF-8 bytes) or one stray byte at a time.
+template <typename OnChar, typename OnStray>
+void ForEachChar(std::string_view text, OnChar onChar, OnStray onStray) {
+  while (!text.empty()) {
+    const std::size_t length = Utf8CharLength(text);
+    if (length == 0) {
+      onStray(static_cast<unsigned char>(text[0]));
+      text.remove_prefix(1);
+      continue;
+    }
+    onChar(text.substr(0, length));
+    text.remove_prefix(length);
+  }
+}
+
+void AppendUnicodeEscape(std::string& out, char32_t code) {
+  out += "\\u";
+  for (const int shift : {12, 8, 4, 0}) out += kHexDigits[(code >> shift) & 0x0F];
+}
+
+thread_local CapturedOutput* capture = nullptr;
+
+// Writes `text` to stderr or stdout; a lost stdout write is noted for the exit.
+void Write(bool toErr, std::string_view text) {
+  if (std::fwrite(text.data(), 1, text.size(), toErr ? stderr : stdout) != text.size() && !toErr) {
+    NoteStandardOutputError();
+  }
+}
+
+void Print(bool toErr, std::string_view text) {
+  if (capture == nullptr) {
+    Write(toErr, text);
+  } else if (!capture->empty() && capture->back().first == toErr) {
+    capture->back().second += text;
+  } else {
+    capture->emplace_back(toErr, std::string(text));
+  }
+}
+
+}  // namespace
+
 std::size_t Utf8CharLength(std::string_view text) {
+  if (text.empty()) return 0;
   const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
   const unsigned char lead = byte(0);
   if (lead < 0x80) return 1;
@@ -37,60 +84,21 @@ std::size_t Utf8CharLength(std::string_view text) {
   return length;
 }
 
-// The code point of a control character at the start of `text` (C0, DEL, or C1 as two UTF-8
-// bytes), or -1.
-int ControlAt(std::string_view text, std::size_t length) {
-  const auto lead = static_cast<unsigned char>(text[0]);
-  if (length == 1 && (lead < 0x20 || lead == 0x7F)) return lead;
-  if (length == 2 && lead == 0xC2 && static_cast<unsigned char>(text[1]) < 0xA0) {
-    return static_cast<unsigned char>(text[1]);
+char32_t Utf8CodePoint(std::string_view character) {
+  const auto lead = static_cast<unsigned char>(character[0]);
+  if (character.size() == 1) return lead;
+  char32_t code = lead & (0x7F >> character.size());
+  for (const char byte : character.substr(1)) {
+    code = (code << 6) | (static_cast<unsigned char>(byte) & 0x3F);
   }
-  return -1;
+  return code;
 }
 
-void AppendByteEscape(std::string& out, unsigned char byte, std::string_view backslash) {
-  out += backslash;
-  out += 'x';
-  out += kUpperHexDigits[byte >> 4];
-  out += kUpperHexDigits[byte & 0x0F];
+bool IsHiddenCharacter(char32_t code) {
+  return code < 0x20 || (code >= 0x7F && code < 0xA0) || code == 0x061C ||
+         (code >= 0x200B && code <= 0x200F) || (code >= 0x2028 && code <= 0x202E) ||
+         (code >= 0x2066 && code <= 0x2069);
 }
-
-// Walks `text` one character (or one stray byte) at a time.
-template <typename OnChar, typename OnStray>
-void ForEachChar(std::string_view text, OnChar onChar, OnStray onStray) {
-  while (!text.empty()) {
-    const std::size_t length = Utf8CharLength(text);
-    if (length == 0) {
-      onStray(static_cast<unsigned char>(text[0]));
-      text.remove_prefix(1);
-      continue;
-    }
-    onChar(text.substr(0, length));
-    text.remove_prefix(length);
-  }
-}
-
-thread_local CapturedOutput* capture = nullptr;
-
-// Writes `text` to stderr or stdout; a lost stdout write is noted for the exit.
-void Write(bool toErr, std::string_view text) {
-  if (std::fwrite(text.data(), 1, text.size(), toErr ? stderr : stdout) != text.size() &&
-      !toErr) {
-    NoteStandardOutputError();
-  }
-}
-
-void Print(bool toErr, std::string_view text) {
-  if (capture == nullptr) {
-    Write(toErr, text);
-  } else if (!capture->empty() && capture->back().first == toErr) {
-    capture->back().second += text;
-  } else {
-    capture->emplace_back(toErr, std::string(text));
-  }
-}
-
-}  // namespace
 
 std::string HexBytes(const std::uint8_t* bytes, std::size_t size) {
   std::string hex(size * 2, '\0');
@@ -102,31 +110,31 @@ std::string HexBytes(const std::uint8_t* bytes, std::size_t size) {
   return hex;
 }
 
-std::string JsonQuoted(std::string_view text) {
-  std::string out = "\"";
+std::string JsonEscaped(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
   ForEachChar(
       text,
       [&](std::string_view character) {
-        const int control = ControlAt(character, character.size());
-        if (control < 0) {
-          if (character == "\"" || character == "\\") out += '\\';
+        const char32_t code = Utf8CodePoint(character);
+        if (!IsHiddenCharacter(code)) {
+          if (code == '"' || code == '\\') out += '\\';
           out += character;
-        } else if (control == '\n') {
+        } else if (code == '\n') {
           out += "\\n";
-        } else if (control == '\r') {
+        } else if (code == '\r') {
           out += "\\r";
-        } else if (control == '\t') {
+        } else if (code == '\t') {
           out += "\\t";
         } else {
-          out += "\\u00";
-          out += kHexDigits[control >> 4];
-          out += kHexDigits[control & 0x0F];
+          AppendUnicodeEscape(out, code);
         }
       },
       [&](unsigned char stray) { AppendByteEscape(out, stray, "\\\\"); });
-  out += '"';
   return out;
 }
+
+std::string JsonQuoted(std::string_view text) { return '"' + JsonEscaped(text) + '"'; }
 
 std::string DisplayText(std::string_view text) {
   std::string out;
@@ -134,7 +142,7 @@ std::string DisplayText(std::string_view text) {
   ForEachChar(
       text,
       [&](std::string_view character) {
-        if (ControlAt(character, character.size()) < 0) {
+        if (!IsHiddenCharacter(Utf8CodePoint(character))) {
           out += character;
           return;
         }

@@ -3,14 +3,14 @@
 #include <algorithm>
 #include <vector>
 
-#include "cli/pages/PageInfo.h"
 #include "cli/output/TextFormat.h"
+#include "cli/pages/PageInfo.h"
 #include "platform/system/CodePage.h"
 
 namespace {
 
 std::string CharText(char32_t c) {
-  if (c < 0x20 || (c >= 0x7F && c < 0xA0)) {  // C0, DEL and C1 controls
+  if (IsHiddenCharacter(c)) {
     char name[16];
     std::snprintf(name, sizeof name, "U+%04X", static_cast<unsigned>(c));
     return name;
@@ -23,13 +23,14 @@ std::string OrNull(std::optional<std::int32_t> value, const char* none) {
 }
 
 std::string SizesJson(const ValueHistogram& sizes) {
-  return "{\"min\":" + OrNull(sizes.Min(), "null") + ",\"median\":" +
-         OrNull(sizes.Median(), "null") + ",\"max\":" + OrNull(sizes.Max(), "null") + "}";
+  return "{\"min\":" + OrNull(sizes.Min(), "null") +
+         ",\"median\":" + OrNull(sizes.Median(), "null") +
+         ",\"max\":" + OrNull(sizes.Max(), "null") + "}";
 }
 
 std::string SizesText(const ValueHistogram& sizes) {
-  return "min " + OrNull(sizes.Min(), "-") + ", median " + OrNull(sizes.Median(), "-") +
-         ", max " + OrNull(sizes.Max(), "-");
+  return "min " + OrNull(sizes.Min(), "-") + ", median " + OrNull(sizes.Median(), "-") + ", max " +
+         OrNull(sizes.Max(), "-");
 }
 
 // The charset, most frequent first, ties in code point order.
@@ -94,12 +95,11 @@ void CorpusStats::AddPage(const CliPage& page, std::string_view codePage) {
 }
 
 std::string CorpusStats::Text() const {
-  std::string out = "pages: " + std::to_string(pages_) + "\nrefused: " + std::to_string(refused_) +
-                    "\nlines: " + std::to_string(lines_) +
-                    "\ncharacters: " + std::to_string(characters_) +
-                    "\ndistinct characters: " + std::to_string(charset_.size()) +
-                    "\nline height: " + SizesText(heights_) +
-                    "\nline width: " + SizesText(widths_) + "\n\n";
+  std::string out =
+      "pages: " + std::to_string(pages_) + "\nrefused: " + std::to_string(refused_) +
+      "\nlines: " + std::to_string(lines_) + "\ncharacters: " + std::to_string(characters_) +
+      "\ndistinct characters: " + std::to_string(charset_.size()) +
+      "\nline height: " + SizesText(heights_) + "\nline width: " + SizesText(widths_) + "\n\n";
   for (const auto& [c, count] : ByFrequency(charset_)) {
     out += CharText(c) + "\t" + std::to_string(count) + "\n";
   }
@@ -113,8 +113,8 @@ std::string CorpusStats::Json() const {
                     ",\"characters\":" + std::to_string(characters_) + ",\"charset\":[";
   bool first = true;
   for (const auto& [c, count] : ByFrequency(charset_)) {
-    out += std::string(first ? "" : ",") + "{\"char\":" +
-           JsonQuoted(WideToUtf8(std::wstring(1, static_cast<wchar_t>(c)))) +
+    out += std::string(first ? "" : ",") +
+           "{\"char\":" + JsonQuoted(WideToUtf8(std::wstring(1, static_cast<wchar_t>(c)))) +
            ",\"count\":" + std::to_string(count) + "}";
     first = false;
   }

@@ -43,7 +43,7 @@ class CorpusStats {
   void AddRefused() { ++refused_; }
 
   // A summary, a blank line, then one "CHAR<TAB>COUNT" line per character, most frequent first
-  // (ties in code point order). Control characters are written as U+XXXX.
+  // (ties in code point order). Hidden characters (IsHiddenCharacter) are written as U+XXXX.
   std::string Text() const;
   // {"pages","refused","lines","characters","charset":[{"char","count"}...],
   //  "lineHeight":{"min","median","max"},"lineWidth":{...}}, one line; null sizes when no line.

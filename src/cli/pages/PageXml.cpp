@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <ctime>
 
+#include "cli/output/TextFormat.h"
 #include "cli/pages/PageInfo.h"
 #include "resources/Version.h"
 
@@ -11,31 +12,44 @@ namespace {
 constexpr char kPageNamespace[] = "http://schema.primaresearch.org/PAGE/gts/pagecontent/2019-07-15";
 constexpr char kReplacement[] = "\xEF\xBF\xBD";  // U+FFFD in UTF-8
 
-// Appends `text` (UTF-8) escaped for XML character data and attribute values. C0 controls
-// other than tab, newline and carriage return, and the noncharacters U+FFFE and U+FFFF, are not
-// XML characters and become U+FFFD.
+// Whether XML 1.0 can hold `code` as a character: not the C0 controls but tab, newline and
+// carriage return, not the noncharacters U+FFFE and U+FFFF (nor surrogates, which valid UTF-8
+// never holds).
+bool IsXmlCharacter(char32_t code) {
+  return code == '\t' || code == '\n' || code == '\r' || (code >= 0x20 && code < 0xFFFE) ||
+         code > 0xFFFF;
+}
+
+// Appends `text` escaped for XML character data and attribute values alike. Characters XML
+// cannot hold and bytes that are no part of a valid UTF-8 character become U+FFFD; tab,
+// newline and carriage return are written as character references, so neither a parser's
+// line-end handling nor attribute value normalisation changes them.
 void AppendEscaped(std::string& out, std::string_view text) {
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    const auto byte = static_cast<unsigned char>(c);
-    if (c == '&') {
-      out += "&amp;";
-    } else if (c == '<') {
-      out += "&lt;";
-    } else if (c == '>') {
-      out += "&gt;";
-    } else if (c == '"') {
-      out += "&quot;";
-    } else if (c == '\r') {
-      out += "&#13;";  // kept: a raw carriage return would be read back as a newline
-    } else if (byte < 0x20 && c != '\t' && c != '\n') {
-      out += kReplacement;
-    } else if (text.compare(i, 3, "\xEF\xBF\xBE") == 0 ||
-               text.compare(i, 3, "\xEF\xBF\xBF") == 0) {
-      out += kReplacement;
-      i += 2;
-    } else {
-      out += c;
+  while (!text.empty()) {
+    const std::size_t length = Utf8CharLength(text);
+    const std::string_view character = text.substr(0, std::max<std::size_t>(length, 1));
+    text.remove_prefix(character.size());
+    const char32_t code = length == 0 ? 0xFFFD : Utf8CodePoint(character);
+    switch (code) {
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case '\t':
+      case '\n':
+      case '\r':
+        out += "&#" + std::to_string(code) + ";";
+        break;
+      default:
+        out += length > 0 && IsXmlCharacter(code) ? character : kReplacement;
     }
   }
 }
@@ -53,10 +67,9 @@ std::optional<PageBox> LineBoxOnPage(const PageLine& line, std::int32_t pageWidt
   if (line.pixels.empty() || line.width <= 0 || line.height <= 0) return std::nullopt;
   const std::int64_t right = std::int64_t{line.left} + line.width;
   const std::int64_t bottom = std::int64_t{line.top} + line.height;
-  const PageBox box{
-      std::max(line.left, 0), std::max(line.top, 0),
-      static_cast<std::int32_t>(std::min<std::int64_t>(right, pageWidth)),
-      static_cast<std::int32_t>(std::min<std::int64_t>(bottom, pageHeight))};
+  const PageBox box{std::max(line.left, 0), std::max(line.top, 0),
+                    static_cast<std::int32_t>(std::min<std::int64_t>(right, pageWidth)),
+                    static_cast<std::int32_t>(std::min<std::int64_t>(bottom, pageHeight))};
   if (box.left >= box.right || box.top >= box.bottom) return std::nullopt;
   return box;
 }
@@ -74,10 +87,10 @@ std::string PageXmlDocument(const CliPage& page, const PageXmlSource& source,
       leftOut.push_back(i);
       continue;
     }
-    region = region ? PageBox{std::min(region->left, box->left), std::min(region->top, box->top),
-                              std::max(region->right, box->right),
-                              std::max(region->bottom, box->bottom)}
-                    : *box;
+    region =
+        region ? PageBox{std::min(region->left, box->left), std::min(region->top, box->top),
+                         std::max(region->right, box->right), std::max(region->bottom, box->bottom)}
+               : *box;
     lines += "      <TextLine id=\"l" + std::to_string(i + 1) + "\">\n        <Coords points=\"" +
              Points(*box) + "\"/>\n        <TextEquiv><Unicode>";
     AppendEscaped(lines, LabelText(line, source.codePage));
@@ -99,6 +112,26 @@ std::string PageXmlDocument(const CliPage& page, const PageXmlSource& source,
          "    </ReadingOrder>\n    <TextRegion id=\"r1\">\n      <Coords points=\"" +
          Points(regionBox) + "\"/>\n" + lines + "    </TextRegion>\n  </Page>\n</PcGts>\n";
   return xml;
+}
+
+std::string PageXmlTitle(std::string_view title) {
+  constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  while (!title.empty()) {
+    const std::size_t length = Utf8CharLength(title);
+    const std::string_view character = title.substr(0, std::max<std::size_t>(length, 1));
+    title.remove_prefix(character.size());
+    const char32_t code = length == 0 ? 0 : Utf8CodePoint(character);
+    if (length > 0 && code != '%' && !IsHiddenCharacter(code) && IsXmlCharacter(code)) {
+      out += character;
+      continue;
+    }
+    for (const char c : character) {
+      const auto byte = static_cast<unsigned char>(c);
+      out += {'%', kHex[byte >> 4], kHex[byte & 0x0F]};
+    }
+  }
+  return out;
 }
 
 std::string UtcNowDateTime() {

@@ -32,9 +32,18 @@ struct PageXmlSource {
 // The PAGE XML (2019-07-15 schema) of `page`: one text region holding, in table order, one text
 // line per line that has a box on the page (LineBoxOnPage), each with its clipped box and its
 // label as UTF-8, and a reading order naming the region. Characters XML cannot hold become
-// U+FFFD. `leftOut` receives the 0-based indices of the lines without a box.
+// U+FFFD, tab, newline and carriage return character references. `leftOut` receives the
+// 0-based indices of the lines without a box.
 std::string PageXmlDocument(const CliPage& page, const PageXmlSource& source,
                             std::vector<std::int32_t>& leftOut);
+
+// The title that names a page's picture and XML: `title` (a page file's name without its
+// extension, any bytes) with every byte that is no part of a valid UTF-8 character, or belongs
+// to a hidden character (IsHiddenCharacter) or to one XML cannot hold, written as %HH, and '%'
+// as %25. The result is valid UTF-8 that XML holds as it is, so `imageFilename` names the
+// picture's file exactly. Different titles keep different results; a title without such bytes
+// and without '%' stays as it is.
+std::string PageXmlTitle(std::string_view title);
 
 // The current time as an xsd:dateTime in UTC, to the second.
 std::string UtcNowDateTime();

@@ -23,8 +23,9 @@ struct ConverterCloser {
 using Converter = std::unique_ptr<void, ConverterCloser>;
 
 Converter OpenConverter(std::string_view codePage) {
-  // An empty name would silently mean the process locale's code set.
-  if (codePage.empty()) return nullptr;
+  // An empty name would silently mean the process locale's code set, and a suffix such as
+  // "//IGNORE" or "//TRANSLIT" would change what becomes of invalid bytes.
+  if (codePage.empty() || codePage.find('/') != std::string_view::npos) return nullptr;
   iconv_t converter = iconv_open("WCHAR_T", ConverterName(codePage).c_str());
   if (converter == reinterpret_cast<iconv_t>(-1)) return nullptr;
   return Converter(converter);

@@ -13,7 +13,8 @@ inline constexpr std::string_view kDefaultCodePage = "936";
 // Decodes `bytes` up to the first 0 byte. A code page given as a number N means the converter
 // "CP<N>"; any other name is handed to the converter as it stands. Each byte that does not
 // start a valid character (including a character cut off at the end) becomes U+FFFD.
-// Returns nothing when the code page is unknown. `invalidBytes`, when given, receives the number
+// Returns nothing when the code page is unknown or its name holds a '/' (a suffix such as
+// "//IGNORE"). `invalidBytes`, when given, receives the number
 // of bytes that became U+FFFD.
 std::optional<std::wstring> DecodeMultiByte(std::string_view bytes,
                                             std::string_view codePage = kDefaultCodePage,
