@@ -5,7 +5,9 @@ if(NOT TARGET plimdisp_fuzz_bodies)
     ${PROJECT_SOURCE_DIR}/fuzz/FuzzPage.cpp
     ${PROJECT_SOURCE_DIR}/fuzz/FuzzLoadPage.cpp
     ${PROJECT_SOURCE_DIR}/fuzz/FuzzDrawPage.cpp
+    ${PROJECT_SOURCE_DIR}/fuzz/FuzzDeflate.cpp
   )
   target_include_directories(plimdisp_fuzz_bodies PUBLIC ${PROJECT_SOURCE_DIR})
-  target_link_libraries(plimdisp_fuzz_bodies PUBLIC plimdisp_pagepass plimdisp_raster)
+  target_link_libraries(plimdisp_fuzz_bodies PUBLIC plimdisp_pagepass plimdisp_raster
+    plimdisp_deflate)
 endif()

@@ -14,3 +14,8 @@ int FuzzLoadPage(const std::uint8_t* data, std::size_t size);
 // the page file.
 inline constexpr std::size_t kDrawParameterBytes = 16;
 int FuzzDrawPage(const std::uint8_t* data, std::size_t size);
+
+// The deflate encoder: the first kDeflateParameterBytes choose the search, the pieces and how
+// often the rest is repeated as input; the stream must inflate to exactly that input.
+inline constexpr std::size_t kDeflateParameterBytes = 4;
+int FuzzDeflate(const std::uint8_t* data, std::size_t size);

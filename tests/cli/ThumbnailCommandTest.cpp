@@ -1,6 +1,6 @@
 // plimdisp-cli thumbnail: the longer side is exactly --size pixels whatever the float rounding,
-// shrinking ANDs so a one-pixel stroke stays black, labels are drawn as the viewer draws them,
-// and bad sizes or pages are refused.
+// shrinking ANDs so a one-pixel stroke stays black, labels are drawn only where the picture is
+// no smaller than the page, and bad sizes or pages are refused.
 #include <gtest/gtest.h>
 
 #include <QImage>
@@ -52,22 +52,31 @@ TEST(CliThumbnail, SizesStrokesAndRefusals) {
     EXPECT_EQ(qGray(image.pixel(c.width - 1, c.height - 1)), 0xFF);
   }
 
-  // A label is drawn at its size whatever the zoom, as the viewer shows it.
-  PageDraft labelled;
-  labelled.pageWidth = 1200;
-  labelled.pageHeight = 1600;
-  labelled.lines = {DraftLine(0, 0, 1200, 1600, Solid(0xFF), "HH")};
-  const std::string labelledPath = dir.File("labelled.plim");
-  const std::string labelledOut = dir.File("labelled.png");
-  ASSERT_TRUE(WritePageFile(labelledPath, labelled));
-  ASSERT_EQ(Cli({"thumbnail", labelledPath, "-o", labelledOut}).exitCode, 0);
-  QImage labelImage;
-  ASSERT_TRUE(labelImage.load(QString::fromStdString(labelledOut), "PNG"));
-  bool inked = false;
-  for (int y = 0; y < 16; ++y) {
-    for (int x = 0; x < 32; ++x) inked = inked || qGray(labelImage.pixel(x, y)) < 0x80;
+  // Labels keep their 16 pixels: drawn only where the thumbnail is no smaller than the page.
+  const struct {
+    std::int32_t pageWidth, pageHeight;
+    const char* size;
+    bool inked;
+  } labelCases[] = {{1200, 1600, "256", false}, {1200, 1600, "1600", true}, {60, 40, "120", true}};
+  for (const auto& c : labelCases) {
+    SCOPED_TRACE(std::string("label at --size ") + c.size);
+    PageDraft labelled;
+    labelled.pageWidth = c.pageWidth;
+    labelled.pageHeight = c.pageHeight;
+    labelled.lines = {DraftLine(0, 0, c.pageWidth, c.pageHeight, Solid(0xFF), "HH")};
+    const std::string labelledPath = dir.File("labelled.plim");
+    const std::string labelledOut = dir.File("labelled.png");
+    ASSERT_TRUE(WritePageFile(labelledPath, labelled));
+    ASSERT_EQ(Cli({"thumbnail", labelledPath, "-o", labelledOut, "--size", c.size}).exitCode, 0);
+    QImage labelImage;
+    ASSERT_TRUE(labelImage.load(QString::fromStdString(labelledOut), "PNG"));
+    EXPECT_EQ(labelImage.format() == QImage::Format_Grayscale8, !c.inked);
+    bool inked = false;
+    for (int y = 0; y < 16; ++y) {
+      for (int x = 0; x < 32; ++x) inked = inked || qGray(labelImage.pixel(x, y)) < 0x80;
+    }
+    EXPECT_EQ(inked, c.inked);
   }
-  EXPECT_TRUE(inked);
 
   PageDraft flat;
   flat.pageWidth = 10;

@@ -31,18 +31,23 @@ TEST(FuzzRegressions, EveryRecordedInputPassesItsTarget) {
   ASSERT_TRUE(fs::is_directory(folder));
   int loads = 0;
   int draws = 0;
+  int deflates = 0;
   for (const fs::directory_entry& entry : fs::directory_iterator(folder)) {
     const std::string kind = entry.path().extension().string();
-    if (kind != ".load" && kind != ".draw") continue;
+    const auto body = kind == ".load"      ? &FuzzLoadPage
+                      : kind == ".draw"    ? &FuzzDrawPage
+                      : kind == ".deflate" ? &FuzzDeflate
+                                           : nullptr;
+    if (body == nullptr) continue;
     SCOPED_TRACE(entry.path().filename().string());
     const std::vector<std::uint8_t> bytes = ReadBytes(entry.path());
-    const auto body = kind == ".load" ? &FuzzLoadPage : &FuzzDrawPage;
     EXPECT_EQ(body(bytes.data(), bytes.size()), 0);
-    ++(kind == ".load" ? loads : draws);
+    ++(kind == ".load" ? loads : kind == ".draw" ? draws : deflates);
   }
   EXPECT_GT(loads, 0) << "no .load file in " << folder;
   EXPECT_GT(draws, 0) << "no .draw file in " << folder;
-  RecordProperty("replayed", loads + draws);
+  EXPECT_GT(deflates, 0) << "no .deflate file in " << folder;
+  RecordProperty("replayed", loads + draws + deflates);
 }
 
 }  // namespace

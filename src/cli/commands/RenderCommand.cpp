@@ -1,7 +1,7 @@
 // plimdisp-cli render FILE -o OUT.png | FILE... -o DIR [--keys KEYS] [-j N] [--codepage NAME]:
-// each page as the viewer draws it, through the page's drawing pass, written as an RGB PNG of
-// the view's scroll extent. One page file goes to OUT itself; several, or a folder, go to
-// OUT/<title>.png, N pages at a time.
+// each page as the viewer draws it, through the page's drawing pass, written as a PNG of the
+// view's scroll extent (RGB, or grey when no label is drawn). One page file goes to OUT itself;
+// several, or a folder, go to OUT/<title>.png, N pages at a time.
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -95,7 +95,8 @@ int RunRender(Arguments arguments) {
 const Subcommand kRenderCommand{
     "render",
     "render FILE -o OUT.png | FILE... -o DIR [--keys KEYS] [-j N] [--sync] [--codepage NAME]",
-    "Draw pages as the viewer does, after the zoom keys in KEYS ('+', '-'), into RGB PNGs: "
+    "Draw pages as the viewer does, after the zoom keys in KEYS ('+', '-'), into PNGs (RGB, "
+    "grey when the page has no label): "
     "OUT for one file (- for standard output), OUT/<title>.png for several or a folder. A "
     "picture is at most 100 megapixels and 65536 pixels wide; it is drawn and written in bands, "
     "so memory does not grow with it. -j N renders N pages at a time; --sync makes each picture "

@@ -1,7 +1,9 @@
 // plimdisp-cli thumbnail FILE -o OUT.png [--size N] [--codepage NAME]: a picture of the page
-// whose longer side is N pixels, for file managers: the page rendered as the viewer draws it
-// at the zoom that shrinks the page to that size, labels included, each device pixel of a line
-// image the AND of the page pixels it covers, so thin dark strokes stay dark.
+// whose longer side is N pixels, for file managers: the page drawn as the viewer draws it at
+// the zoom that fits it to that size, each device pixel of a line image the AND of the page
+// pixels it covers, so thin dark strokes stay dark. Labels keep their 16 pixels at every zoom,
+// so on a picture smaller than the page they would cover the lines: they are drawn only when
+// the zoom is at least 1.
 #include <charconv>
 #include <cmath>
 #include <memory>
@@ -53,7 +55,8 @@ bool MakeThumbnail(const std::string& path, const std::string& output, std::int3
                           std::max(ScaleToDevice(body.pageHeight, zoom), 1)};
   std::string problem;
   OutputFileSink sink{*file};
-  if (!RenderPagePng({&body, zoom, codePage, true, extent}, sink, problem)) {
+  const bool labels = zoom >= 1.0f;
+  if (!RenderPagePng({&body, zoom, codePage, labels, extent}, sink, problem)) {
     if (!file->error().empty()) problem = "cannot write " + output + ": " + file->error();
     return Fail(problem);
   }
@@ -87,8 +90,9 @@ int RunThumbnail(Arguments arguments) {
 
 const Subcommand kThumbnailCommand{
     "thumbnail", "thumbnail FILE -o OUT.png [--size N] [--sync] [--codepage NAME]",
-    "Draw the page as the viewer does, labels included, into an RGB PNG whose longer side is N "
-    "pixels (default 256), each line pixel the AND of the page pixels it covers; for file "
-    "managers' thumbnails. An empty file of yours at OUT (one a thumbnail service made and "
-    "holds open) is written in place.",
+    "Draw the page's line images as the viewer does into a PNG whose longer side is N pixels "
+    "(default 256), each line pixel the AND of the page pixels it covers, for file managers' "
+    "thumbnails: grey, since labels, 16 pixels high at any size, are drawn (in blue) only when "
+    "the picture is at least as large as the page. An empty file of yours at OUT (one a "
+    "thumbnail service made and holds open) is written in place.",
     RunThumbnail};

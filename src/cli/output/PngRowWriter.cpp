@@ -1,98 +1,134 @@
 #include "cli/output/PngRowWriter.h"
 
-#include <png.h>
+#include <zlib.h>
 
-#include <csetjmp>
+#include <algorithm>
+#include <string_view>
 
-// The encoder state. libpng reports errors by a long jump back into the call that met them,
-// so each call that may fail sets its jump point first and keeps no object with a destructor
-// in that frame.
-struct PngRowWriter::Codec {
-  png_structp png = nullptr;
-  png_infop info = nullptr;
-  const char* message = nullptr;  // libpng's message of the last error
-
-  static void OnError(png_structp png, png_const_charp message) {
-    static_cast<PngRowWriter*>(png_get_error_ptr(png))->codec_->message = message;
-    png_longjmp(png, 1);
-  }
-  static void OnWarning(png_structp, png_const_charp) {}
-  static void OnWrite(png_structp png, png_bytep data, png_size_t length) {
-    auto* writer = static_cast<PngRowWriter*>(png_get_io_ptr(png));
-    if (writer->sinkFailed_ ||
-        !writer->sink_.Write({reinterpret_cast<const char*>(data), length})) {
-      writer->sinkFailed_ = true;
-      png_error(png, "the output cannot be written");
-    }
-  }
-  static void OnFlush(png_structp) {}
-};
+#include "cli/output/Deflate.h"
+#include "cli/output/PngFilters.h"
 
 namespace {
 
-enum Step { kHeader, kRow, kEnd };
+constexpr std::size_t kChunkBytes = std::size_t{256} << 10;
+constexpr std::uint32_t kMaxSide = 0x7FFFFFFF;
 
-// One libpng step behind a jump point; false when libpng raised an error.
-bool RunStep(png_structp png, png_infop info, Step step, std::uint32_t width, std::uint32_t height,
-             PngColour colour, const std::uint8_t* row) {
-  if (setjmp(png_jmpbuf(png))) return false;
-  switch (step) {
-    case kHeader:
-      png_set_IHDR(png, info, width, height, 8,
-                   colour == PngColour::kRgb ? PNG_COLOR_TYPE_RGB : PNG_COLOR_TYPE_GRAY,
-                   PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-      png_write_info(png, info);
-      break;
-    case kRow:
-      png_write_row(png, row);
-      break;
-    case kEnd:
-      png_write_end(png, nullptr);
-      break;
-  }
-  return true;
+void PutBigEndian(std::string& out, std::uint32_t value) {
+  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<char>(value >> shift));
+}
+
+// A PNG chunk: length, type, data, and the CRC of type and data.
+std::string Chunk(std::string_view type, std::string_view data) {
+  std::string chunk;
+  chunk.reserve(12 + data.size());
+  PutBigEndian(chunk, static_cast<std::uint32_t>(data.size()));
+  chunk.append(type).append(data);
+  const auto* bytes = reinterpret_cast<const Bytef*>(chunk.data() + 4);
+  PutBigEndian(chunk,
+               static_cast<std::uint32_t>(crc32(0, bytes, static_cast<uInt>(4 + data.size()))));
+  return chunk;
 }
 
 }  // namespace
 
-PngRowWriter::PngRowWriter(ByteSink& sink) : sink_(sink), codec_(new Codec) {}
+// The compressed stream cut into IDAT chunks of kChunkBytes (the last one shorter).
+struct PngRowWriter::ChunkSink : ByteSink {
+  ByteSink& out;
+  std::string pending;
+  bool failed = false;
+  explicit ChunkSink(ByteSink& sink) : out(sink) {}
 
-PngRowWriter::~PngRowWriter() {
-  if (codec_->png != nullptr) png_destroy_write_struct(&codec_->png, &codec_->info);
-  delete codec_;
-}
+  bool Write(std::string_view bytes) override {
+    while (!failed && !bytes.empty()) {
+      const std::size_t take = std::min(bytes.size(), kChunkBytes - pending.size());
+      pending.append(bytes.substr(0, take));
+      bytes.remove_prefix(take);
+      if (pending.size() == kChunkBytes) Flush();
+    }
+    return !failed;
+  }
+  bool Flush() {
+    if (!failed && !pending.empty()) failed = !out.Write(Chunk("IDAT", pending));
+    pending.clear();
+    return !failed;
+  }
+};
+
+PngRowWriter::PngRowWriter(ByteSink& sink) : sink_(sink) {}
+
+PngRowWriter::~PngRowWriter() = default;
 
 bool PngRowWriter::Begin(std::uint32_t width, std::uint32_t height, PngColour colour) {
-  if (!error_.empty() || codec_->png != nullptr) return Failed("the PNG was already begun");
-  codec_->png =
-      png_create_write_struct(PNG_LIBPNG_VER_STRING, this, &Codec::OnError, &Codec::OnWarning);
-  if (codec_->png != nullptr) codec_->info = png_create_info_struct(codec_->png);
-  if (codec_->info == nullptr) return Failed("not enough memory for the PNG encoder");
-  png_set_write_fn(codec_->png, this, &Codec::OnWrite, &Codec::OnFlush);
-  return Run(kHeader, width, height, colour, nullptr);
+  if (!error_.empty() || deflate_ != nullptr) return Failed("the PNG was already begun");
+  bytesPerPixel_ = colour == PngColour::kRgb ? 3 : 1;
+  rowBytes_ = std::size_t{width} * static_cast<std::size_t>(bytesPerPixel_);
+  if (width == 0 || height == 0 || width > kMaxSide || height > kMaxSide ||
+      rowBytes_ >= kDeflateChunk) {
+    return Failed("the picture's size cannot be written as a PNG");
+  }
+  current_.assign(rowBytes_, 0);
+  previous_.assign(rowBytes_, 0);
+  rowsLeft_ = height;
+  chunks_ = std::make_unique<ChunkSink>(sink_);
+  deflate_ = std::make_unique<DeflateStream>(
+      *chunks_, colour == PngColour::kRgb ? LzSearch::kRepeats : LzSearch::kRuns,
+      std::uint64_t{height} * (rowBytes_ + 1));
+  std::string header;
+  PutBigEndian(header, width);
+  PutBigEndian(header, height);
+  header += {8, static_cast<char>(colour == PngColour::kRgb ? 2 : 0), 0, 0, 0};
+  if (!sink_.Write("\x89PNG\r\n\x1A\n") || !sink_.Write(Chunk("IHDR", header))) {
+    return Failed("the output cannot be written");
+  }
+  return true;
 }
 
 bool PngRowWriter::WriteRow(const std::uint8_t* row) {
-  if (codec_->png == nullptr) return Failed("the PNG was not begun");
-  return Run(kRow, 0, 0, PngColour::kGrey, row);
+  if (deflate_ == nullptr || !error_.empty()) return Failed("the PNG was not begun");
+  std::copy_n(row, rowBytes_, current_.begin());
+  return PutCurrentRow();
+}
+
+bool PngRowWriter::WriteCanvasRow(const std::uint32_t* pixels) {
+  if (deflate_ == nullptr || !error_.empty()) return Failed("the PNG was not begun");
+  std::uint8_t* out = current_.data();
+  const std::size_t width = rowBytes_ / static_cast<std::size_t>(bytesPerPixel_);
+  if (bytesPerPixel_ == 1) {
+    for (std::size_t x = 0; x < width; ++x) out[x] = static_cast<std::uint8_t>(pixels[x]);
+  } else {
+    for (std::size_t x = 0; x < width; ++x, out += 3) {
+      out[0] = static_cast<std::uint8_t>(pixels[x] >> 16);
+      out[1] = static_cast<std::uint8_t>(pixels[x] >> 8);
+      out[2] = static_cast<std::uint8_t>(pixels[x]);
+    }
+  }
+  return PutCurrentRow();
+}
+
+bool PngRowWriter::PutCurrentRow() {
+  if (rowsLeft_ == 0) return Failed("more rows than the PNG's height");
+  std::uint8_t* room = deflate_->Reserve(rowBytes_ + 1);
+  if (room == nullptr) return Failed("the output cannot be written");
+  const PngFilter filter =
+      ChoosePngFilter(current_.data(), previous_.data(), rowBytes_, bytesPerPixel_);
+  ApplyPngFilter(filter, current_.data(), previous_.data(), rowBytes_, bytesPerPixel_, room);
+  if (!deflate_->Commit(rowBytes_ + 1)) return Failed("the output cannot be written");
+  current_.swap(previous_);
+  --rowsLeft_;
+  return true;
 }
 
 bool PngRowWriter::Finish() {
-  if (codec_->png == nullptr) return Failed("the PNG was not begun");
-  return Run(kEnd, 0, 0, PngColour::kGrey, nullptr);
-}
-
-bool PngRowWriter::Run(int step, std::uint32_t width, std::uint32_t height, PngColour colour,
-                       const std::uint8_t* row) {
-  if (!error_.empty()) return false;
-  if (RunStep(codec_->png, codec_->info, static_cast<Step>(step), width, height, colour, row)) {
-    return true;
+  if (deflate_ == nullptr || !error_.empty()) return Failed("the PNG was not begun");
+  if (rowsLeft_ != 0) return Failed("fewer rows than the PNG's height");
+  if (!deflate_->Finish() || !chunks_->Flush() || !sink_.Write(Chunk("IEND", {}))) {
+    return Failed("the output cannot be written");
   }
-  return Failed(sinkFailed_ ? "the output cannot be written" : codec_->message);
+  return true;
 }
 
 bool PngRowWriter::Failed(const char* reason) {
-  if (error_.empty()) error_ = reason != nullptr ? reason : "the PNG cannot be encoded";
+  if (error_.empty()) error_ = reason;
   return false;
 }
 

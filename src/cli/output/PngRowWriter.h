@@ -1,16 +1,22 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "cli/output/ByteSink.h"
+
+class DeflateStream;
 
 // How the pixels of a PNG are stored: one grey byte, or red, green and blue bytes.
 enum class PngColour { kGrey, kRgb };
 
-// An 8-bit grey or RGB PNG streamed into a sink row by row, top row first, so that no more than one
-// row of the picture is ever held here. Use: Begin, exactly `height` WriteRow calls, Finish.
-// After any failure every later call returns false and error() says why.
+// An 8-bit grey or RGB PNG streamed into a sink row by row, top row first: each row filtered
+// (ChoosePngFilter) straight into the deflate stream, whose compressed bytes go out as IDAT
+// chunks, so no more than the last two rows and one chunk are held here. Use: Begin, exactly
+// `height` WriteRow or WriteCanvasRow calls, Finish. After any failure every later call
+// returns false and error() says why.
 class PngRowWriter {
  public:
   explicit PngRowWriter(ByteSink& sink);
@@ -18,27 +24,32 @@ class PngRowWriter {
   PngRowWriter(const PngRowWriter&) = delete;
   PngRowWriter& operator=(const PngRowWriter&) = delete;
 
-  // Writes the PNG header of a `width` x `height` picture (both 1 to 2^31 - 1).
+  // Writes the PNG header of a `width` x `height` picture (both 1 to 2^31 - 1; a row may hold
+  // at most kDeflateChunk - 1 bytes).
   bool Begin(std::uint32_t width, std::uint32_t height, PngColour colour);
   // Writes one row of `width` pixels: a grey byte each, or red, green and blue.
   bool WriteRow(const std::uint8_t* row);
+  // Writes one row of `width` canvas pixels 0xFFRRGGBB: their blue byte as grey (grey pixels
+  // have equal channels), or their red, green and blue.
+  bool WriteCanvasRow(const std::uint32_t* pixels);
   // Writes the end of the PNG once every row is written.
   bool Finish();
 
   const std::string& error() const { return error_; }
 
  private:
-  struct Codec;
-  friend struct Codec;
-
-  // Runs one libpng step (header, row, end); false, with the reason kept, when it fails.
-  bool Run(int step, std::uint32_t width, std::uint32_t height, PngColour colour,
-           const std::uint8_t* row);
+  struct ChunkSink;
   bool Failed(const char* reason);
+  // Filters the row in current_ into the stream, then keeps it as the row above.
+  bool PutCurrentRow();
 
   ByteSink& sink_;
-  Codec* codec_;
-  bool sinkFailed_ = false;
+  std::unique_ptr<ChunkSink> chunks_;
+  std::unique_ptr<DeflateStream> deflate_;
+  int bytesPerPixel_ = 0;
+  std::size_t rowBytes_ = 0;
+  std::uint32_t rowsLeft_ = 0;
+  std::vector<std::uint8_t> current_, previous_;
   std::string error_;
 };
 

@@ -2,28 +2,12 @@
 
 #include <QGuiApplication>
 #include <cstdlib>
-#include <memory>
-#include <new>
 
 #include "cli/output/PngRowWriter.h"
 #include "platform/canvas/Canvas.h"
 #include "platform/canvas/Scale.h"
 
 namespace {
-
-// Canvas pixels 0xFFRRGGBB as PNG bytes red, green, blue.
-void ToRgbRow(const std::uint32_t* pixels, std::int32_t width, std::uint8_t* rgb) {
-  for (std::int32_t x = 0; x < width; ++x, rgb += 3) {
-    rgb[0] = static_cast<std::uint8_t>(pixels[x] >> 16);
-    rgb[1] = static_cast<std::uint8_t>(pixels[x] >> 8);
-    rgb[2] = static_cast<std::uint8_t>(pixels[x]);
-  }
-}
-
-// Grey canvas pixels (equal channels) as PNG grey bytes: the blue byte is the level.
-void ToGreyRow(const std::uint32_t* pixels, std::int32_t width, std::uint8_t* grey) {
-  for (std::int32_t x = 0; x < width; ++x) grey[x] = static_cast<std::uint8_t>(pixels[x]);
-}
 
 std::string SizeText(const PageExtent& extent) {
   return std::to_string(extent.width) + " x " + std::to_string(extent.height) + " pixels";
@@ -63,32 +47,20 @@ bool RenderPagePng(const PageFrame& frame, ByteSink& sink, std::string& problem,
   problem = PictureSizeProblem(frame.extent, "the page at this zoom");
   if (!problem.empty()) return false;
   const bool colour = DrawsLabels(frame);
-  const std::int32_t width = frame.extent.width;
-  std::unique_ptr<std::uint8_t[]> row(new (std::nothrow)
-                                          std::uint8_t[std::size_t{colour ? 3u : 1u} * width]);
-  if (row == nullptr) {
-    problem = "not enough memory for the picture";
-    return false;
-  }
   if (colour) PrepareLabelText();
   PngRowWriter png(sink);
-  bool written =
-      png.Begin(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(frame.extent.height),
-                colour ? PngColour::kRgb : PngColour::kGrey);
-  if (!written) {
+  if (!png.Begin(static_cast<std::uint32_t>(frame.extent.width),
+                 static_cast<std::uint32_t>(frame.extent.height),
+                 colour ? PngColour::kRgb : PngColour::kGrey)) {
     problem = "cannot write the PNG: " + png.error();
     return false;
   }
+  bool written = true;
   const BandOutcome outcome = DrawPageInBands(
       frame,
       [&](const Band& band) {
         for (std::int32_t y = 0; written && y < band.rows(); ++y) {
-          if (colour) {
-            ToRgbRow(band.canvas.Row(y), width, row.get());
-          } else {
-            ToGreyRow(band.canvas.Row(y), width, row.get());
-          }
-          written = png.WriteRow(row.get());
+          written = png.WriteCanvasRow(band.canvas.Row(y));
         }
         return written;
       },
