@@ -123,7 +123,7 @@ int PrintChild(CPLIMDispView& view, const std::string& output, std::int64_t empt
   printer.setResolution(kPrintDotsPerInch);
   CPrintInfo info;
   info.printer = &printer;
-  if (!PrintJob(view, info, printer)) return 1;
+  if (!PrintJob(view, info, printer).printed()) return 1;
   const std::int64_t peak = StatusBytes("VmHWM");
   Report("print_peak_rss_over_idle", peak - idleRss);
   Report("print_peak_rss_over_empty", peak - emptyRss);

@@ -59,6 +59,7 @@ bool CPLIMDispView::LoadPageFile(const std::string& path) {
     return false;
   }
   fileOpen_ = true;
+  shownFile_ = path;
 
   fileTitle_ = FileTitleFromPath(path);
   if (CDocument* document = GetDocument()) {

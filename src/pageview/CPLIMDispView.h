@@ -7,8 +7,8 @@
 
 #include "pagefile/PageModel.h"
 #include "pagefile/PageReader.h"
-#include "platform/system/CFile.h"
 #include "platform/framework/CScrollView.h"
+#include "platform/system/CFile.h"
 #include "platform/system/CString.h"
 #include "platform/system/CodePage.h"
 
@@ -47,6 +47,8 @@ class CPLIMDispView : public CScrollView {
   bool OnPreparePrinting(CPrintInfo* info) override;
   void OnBeginPrinting(CDC* dc, CPrintInfo* info) override;
   void OnEndPrinting(CDC* dc, CPrintInfo* info) override;
+  // The file the page on show was loaded from, held or not (empty before the first load).
+  std::string GetShownFile() const override { return shownFile_; }
   // The zoom keys: with lines loaded, each '+' multiplies zoom by 1.5 and each '-' by 0.7
   // (ZoomStep) and repaints; one call is one step, whatever the repeat count.
   void OnChar(UINT nChar, UINT nRepCnt, UINT nFlags);
@@ -80,6 +82,7 @@ class CPLIMDispView : public CScrollView {
   CFile file_;
   bool fileOpen_ = false;
   CString fileTitle_;
+  std::string shownFile_;
   float zoom_ = 1.0f;
   std::string labelCodePage_{kDefaultCodePage};
   PageHeader header_;

@@ -76,6 +76,22 @@ constexpr StringResource kStrings[] = {
     {0xEF13, L"激活任务列表"},
     {0xEF1F, L"激活此窗口"},
     {AFX_IDS_PREVIEW_CLOSE, L"关闭打印预览模式\n取消预览"},
+    {IDP_PRINT_TARGET_IS_PAGE, L"未能打印：“%1”是正在显示或已被打开的页面文件，不能用作输出文件。"},
+    {IDP_PRINT_TARGET_NOT_FILE, L"未能打印：“%1”是符号链接或不是普通文件，不能用作输出文件。"},
+    {IDP_PRINT_NO_SPACE, L"未能打印：磁盘空间不足，“%1”没有写成。原有的文件保持不变。"},
+    {IDP_PRINT_CANNOT_WRITE, L"未能打印：无法写入“%1”（%2）。"},
+    {IDP_PRINT_NO_PERMISSION, L"没有写入权限"},
+    {IDP_PRINT_READ_ONLY, L"文件系统是只读的"},
+    {IDP_PRINT_NO_FOLDER, L"文件夹不存在"},
+    {IDP_PRINT_WRITE_ERROR, L"写入出错"},
+    {IDP_PRINT_NO_MEMORY, L"未能打印：内存不足。"},
+    {IDP_PRINT_PRINTER_ERROR, L"未能打印：打印机出错。"},
+    {IDP_PREVIEW_NO_MEMORY, L"未能显示打印预览：内存不足。"},
+    {IDS_PREVIEW_PRINT, L"打印(&P)..."},
+    {IDS_PREVIEW_ZOOM_IN, L"放大(&I)"},
+    {IDS_PREVIEW_ZOOM_OUT, L"缩小(&O)"},
+    {IDS_PREVIEW_CLOSE, L"关闭(&C)"},
+    {IDS_PREVIEW_ZOOM, L"%1%"},
 };
 
 }  // namespace

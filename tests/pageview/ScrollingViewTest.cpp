@@ -125,7 +125,7 @@ TEST_F(ScrollingViewTest, PrintingDrawsThePassInPrinterDots) {
   CPrintInfo info;
   {
     QPainter painter(&paper);
-    ASSERT_TRUE(PrintPageInBands(view, info, painter, paper.rect(), 1.0, 1000 * 7));
+    ASSERT_TRUE(PrintPageInBands(view, info, painter, paper.rect(), 1000 * 7));
   }
   EXPECT_EQ(paper.pixel(600, 10) & 0xFFFFFF, kBlack) << "six hundred dots from the left";
   EXPECT_EQ(paper.pixel(599, 10) & 0xFFFFFF, kWhite);
@@ -137,41 +137,40 @@ TEST_F(ScrollingViewTest, PrintingDrawsThePassInPrinterDots) {
   SetPrintDialogForTesting(nullptr);
 }
 
-TEST_F(ScrollingViewTest, PreviewShrinksThePageByTheTransfersAndKeepingStrokesDark) {
+TEST_F(ScrollingViewTest, PreviewDrawsThePageAtItsScaleWithStrokesDarkAndLabelsAtShownSize) {
   // One-dot dark strokes every fourth column, and a label.
   std::vector<PageLine> lines;
   lines.push_back(ModelLine(
       0, 0, 400, 40, [](int, int column) { return column % 4 == 1 ? 0x20 : 0xFF; }, "ab"));
   Install(400, 40, std::move(lines));
   const struct {
-    double scale;
-    std::uint32_t strokes;  // every preview pixel below the label covers a stroke at 1/4
-  } cases[] = {{0.25, 0x202020}, {0.5, 0x202020}};
+    float scale;
+    int strokesAtLeast;  // stroke pixels among those below the label's cell
+  } cases[] = {{0.25f, 100 * 5 / 2}, {0.5f, 200 * 10 / 2}, {2.5f, 1000 * 60 / 5}};
   for (const auto& c : cases) {
-    QImage paper(400, 40, QImage::Format_RGB32);
-    paper.fill(Qt::white);
+    // As the preview sheet draws: the page at the scale, labels scaled with it.
+    Page paper(static_cast<int>(400 * c.scale), static_cast<int>(40 * c.scale));
+    CDC dc(paper.canvas);
+    dc.SetPreviewScale(c.scale);
     CPrintInfo info;
-    {
-      QPainter painter(&paper);
-      ASSERT_TRUE(PrintPageInBands(view, info, painter, paper.rect(), c.scale, 100));
-    }
-    int dark = 0, grey = 0;
-    for (int y = 20; y < 40; ++y) {
-      for (int x = 0; x < 400; ++x) {
-        const std::uint32_t pixel = paper.pixel(x, y) & 0xFFFFFF;
-        dark += pixel == c.strokes;
-        grey += pixel != c.strokes && pixel != kWhite;
+    view.OnPrint(&dc, &info);
+    const int cellRows = static_cast<int>(std::lround(16 * c.scale));
+    int dark = 0, grey = 0, blueBelowCell = 0, lowestBlue = -1;
+    for (int y = 0; y < paper.canvas.height(); ++y) {
+      for (int x = 0; x < paper.canvas.width(); ++x) {
+        const std::uint32_t pixel = paper.At(x, y);
+        const bool blue = (pixel & 0xFF) > (pixel >> 16);
+        if (blue) lowestBlue = y;
+        if (y < cellRows) continue;
+        blueBelowCell += blue;
+        dark += pixel == 0x202020;
+        grey += pixel != 0x202020 && pixel != kWhite;
       }
     }
     EXPECT_EQ(grey, 0) << c.scale << ": no stroke turns grey";
-    EXPECT_GE(dark, 400 * 20 / 2) << c.scale;
-    // The label shrinks with the page: its blue ink stays within the scaled cell.
-    int blueBelowCell = 0;
-    for (int y = 17; y < 40; ++y) {
-      for (int x = 0; x < 400; ++x)
-        blueBelowCell += qBlue(paper.pixel(x, y)) > qRed(paper.pixel(x, y));
-    }
-    EXPECT_EQ(blueBelowCell, 0) << c.scale;
+    EXPECT_GE(dark, c.strokesAtLeast) << c.scale;
+    EXPECT_EQ(blueBelowCell, 0) << c.scale << ": the label's ink stays in its scaled cell";
+    EXPECT_GE(lowestBlue, cellRows / 2) << c.scale << ": glyphs fill the scaled cell";
     EXPECT_EQ(view.GetTotalSize(), (CSize{400, 40})) << "the extent follows the view's own zoom";
   }
 }

@@ -1,9 +1,8 @@
-// A print or preview whose band canvas cannot be had fails as a whole: no output file appears,
-// no message is shown, and the page view keeps its page and draws it on screen as before.
+// A print or preview whose canvas cannot be had fails as a whole: no output file appears, the
+// job says why, and the page view keeps its page and draws it on screen as before.
 #include <gtest/gtest.h>
 
-#include <QImage>
-#include <QPainter>
+#include <QCoreApplication>
 #include <QPrinter>
 #include <filesystem>
 
@@ -11,6 +10,7 @@
 #include "platform/PlatformUiScript.h"
 #include "platform/framework/CDocument.h"
 #include "platform/framework/CPrintInfo.h"
+#include "platform/framework/PreviewSheet.h"
 #include "platform/framework/PrintJob.h"
 #include "platform/system/CDC.h"
 #include "reliability/PageFiles.h"
@@ -32,28 +32,29 @@ TEST(PrintAllocation, FailedBandAllocationFailsTheJobAndKeepsThePage) {
   QPrinter printer(QPrinter::HighResolution);
   printer.setOutputFormat(QPrinter::PdfFormat);
   printer.setOutputFileName(QString::fromStdString(pdf));
-  QImage paper(2000, 2000, QImage::Format_RGB32);
+  CPrintInfo preview;
+  PreviewSheet sheet(view, preview, printer);
+  sheet.resize(800, 600);
+  bool previewFailed = false;
+  QObject::connect(&sheet, &PreviewSheet::DrawingFailed, [&] { previewFailed = true; });
 
   FailNewAbove(kLargestGranted);
   CPrintInfo job;
-  const bool printed = PrintJob(view, job, printer);
-  CPrintInfo preview;
-  preview.m_bPreview = true;
-  QPainter painter(&paper);
-  const bool previewed = PrintPageInBands(view, preview, painter, paper.rect(), 0.5);
-  painter.end();
+  const PrintResult printed = PrintJob(view, job, printer);
+  sheet.viewport()->grab();
   FailNewAbove(-1);
+  QCoreApplication::processEvents();
 
-  EXPECT_FALSE(printed);
+  EXPECT_EQ(printed.failure, PrintFailure::kNoMemory);
   EXPECT_FALSE(std::filesystem::exists(pdf));
-  EXPECT_FALSE(previewed);
+  EXPECT_TRUE(previewFailed);
   EXPECT_TRUE(ui.messages.empty());
   EXPECT_EQ(view.lineCount(), 3);
   Canvas screen;
   ASSERT_EQ(screen.Allocate(40, 30), CanvasError::kNone);
   CDC dc(screen);
   EXPECT_TRUE(view.DrawPage(&dc));
-  EXPECT_TRUE(PrintJob(view, job, printer)) << "the same job prints once memory is back";
+  EXPECT_TRUE(PrintJob(view, job, printer).printed()) << "the same job prints once memory is back";
   EXPECT_TRUE(std::filesystem::exists(pdf));
 }
 

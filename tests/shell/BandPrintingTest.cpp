@@ -5,11 +5,11 @@
 #include <array>
 #include <vector>
 
-#include "platform/system/CDC.h"
+#include "platform/PlatformUiScript.h"
 #include "platform/framework/CPrintInfo.h"
 #include "platform/framework/CView.h"
-#include "platform/PlatformUiScript.h"
 #include "platform/framework/PrintJob.h"
+#include "platform/system/CDC.h"
 
 namespace {
 
@@ -75,13 +75,14 @@ TEST(BandPrintingTest, BandsTogetherGiveTheWholePageWithinTheirBound) {
     const QImage expected = WholePage(reference, c.width, c.height);
 
     BoxView view(boxes);
+    // Paper is white: the bands send only their drawn parts.
     QImage printed(c.width, c.height, QImage::Format_RGB32);
-    printed.fill(Qt::red);
+    printed.fill(Qt::white);
     CPrintInfo info;
     {
       QPainter painter(&printed);
       ASSERT_TRUE(
-          PrintPageInBands(view, info, painter, QRect(0, 0, c.width, c.height), 1.0, c.bandPixels));
+          PrintPageInBands(view, info, painter, QRect(0, 0, c.width, c.height), c.bandPixels));
     }
     EXPECT_EQ(printed, expected) << c.height << " " << c.bandPixels;
     for (long long pixels : view.canvasPixels) {

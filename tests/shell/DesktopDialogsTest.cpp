@@ -11,7 +11,6 @@
 
 #include "platform/framework/CMDIFrameWnd.h"
 #include "platform/framework/PrintSetupDialog.h"
-#include "platform/framework/PrintPreview.h"
 #include "platform/framework/ViewPrinting.h"
 #include "shell/ShellFixture.h"
 
@@ -111,12 +110,13 @@ TEST_F(ShellFixture, PrintSetupChoiceHoldsForPrintAndPreview) {
     jobs += chosen(printer);
     return false;
   });
-  SetPrintPreviewForTesting([&](QPrinter& printer, const auto&) { jobs += chosen(printer); });
   EXPECT_TRUE(Frame().ExecuteCommand(ID_FILE_PRINT));
-  EXPECT_TRUE(Frame().ExecuteCommand(ID_FILE_PRINT_PREVIEW));
   SetPrintDialogForTesting(nullptr);
-  SetPrintPreviewForTesting(nullptr);
-  EXPECT_EQ(jobs, 2);
+  EXPECT_EQ(jobs, 1);
+  EXPECT_TRUE(Frame().ExecuteCommand(ID_FILE_PRINT_PREVIEW));
+  ASSERT_NE(Preview(), nullptr);
+  EXPECT_EQ(Preview()->PaperDots(),
+            QPageSize(QPageSize::A5).sizePixels(app->Printer().resolution()).transposed());
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // Faults while printing to a PDF file and while writing the settings: the viewer keeps running,
-// the page stays on show, no file is lost or left half-written, and no message appears.
+// the page stays on show, no file is lost or left half-written, and a failed print says why.
 #include <signal.h>
 #include <sys/resource.h>
 
@@ -50,8 +50,10 @@ class PrintFaultTest : public ShellFixture {
   // Runs Print on the active page window, its dialog choosing PDF output to `pdf`.
   void PrintTo(const std::string& pdf) {
     app->Printer().setOutputFormat(QPrinter::PdfFormat);
-    app->Printer().setOutputFileName(QString::fromStdString(pdf));
-    SetPrintDialogForTesting([](QPrinter&) { return true; });
+    SetPrintDialogForTesting([&pdf](QPrinter& printer) {
+      printer.setOutputFileName(QString::fromStdString(pdf));
+      return true;
+    });
     EXPECT_TRUE(Frame().ExecuteCommand(ID_FILE_PRINT));
     SetPrintDialogForTesting(nullptr);
   }
@@ -67,23 +69,30 @@ TEST_F(PrintFaultTest, FailedPdfJobsLeaveEveryFileAsItWas) {
   const std::string pageBytes = Contents(page);
   const std::string older = dir.File("older.pdf");
   const std::string linked = dir.File("linked.pdf");
-  ASSERT_TRUE(Start({page}));
+  const std::string held = WritePage("held.plim");
+  const std::string heldBytes = Contents(held);
+  ASSERT_TRUE(Start({held}));
+  ASSERT_NE(app->OpenDocumentFile(page), nullptr);
   const struct {
     const char* name;
     std::string target;
     bool fullDisk;
     bool noLineBuffers;
+    const wchar_t* why;
   } cases[] = {
-      {"the page file on show", page, false, false},
-      {"a link planted at the name", linked, false, false},
-      {"a full disk", older, true, false},
-      {"line images without memory", older, false, true},
+      {"the page file on show", page, false, false, L"是正在显示或已被打开的页面文件"},
+      {"a page file another window holds", held, false, false, L"是正在显示或已被打开的页面文件"},
+      {"a link planted at the name", linked, false, false, L"是符号链接或不是普通文件"},
+      {"a full disk", older, true, false, L"磁盘空间不足"},
+      {"a missing folder", dir.File("gone/out.pdf"), false, false, L"文件夹不存在"},
+      {"line images without memory", older, false, true, L"内存不足"},
   };
   for (const auto& c : cases) {
     std::ofstream(older, std::ios::binary | std::ios::trunc) << kOldPdf;
     fs::remove(linked);
     fs::create_symlink(older, linked);
     const std::size_t files = FilesInFolder();
+    ui.messages.clear();
     {
       std::optional<FullDisk> full;
       if (c.fullDisk) full.emplace();
@@ -93,13 +102,25 @@ TEST_F(PrintFaultTest, FailedPdfJobsLeaveEveryFileAsItWas) {
       if (c.noLineBuffers) SetLineBufferAllocator(previous);
     }
     EXPECT_EQ(Contents(page), pageBytes) << c.name;
+    EXPECT_EQ(Contents(held), heldBytes) << c.name;
     EXPECT_EQ(Contents(older), kOldPdf) << c.name;
     EXPECT_TRUE(fs::is_symlink(linked)) << c.name;
     EXPECT_EQ(FilesInFolder(), files) << c.name << ": no file left behind";
-    EXPECT_TRUE(ui.messages.empty()) << c.name;
+    ASSERT_EQ(ui.messages.size(), 1u) << c.name;
+    EXPECT_NE(ui.messages[0].text.find(c.why), CString::npos) << c.name;
     ASSERT_NE(ActiveView(), nullptr) << c.name;
     EXPECT_EQ(ActiveView()->lineCount(), 2) << c.name;
   }
+
+  // After a failed Open the page stays on show without its file, and is still refused.
+  ui.Choose(dir.File("missing.plim"));
+  ASSERT_TRUE(Frame().ExecuteCommand(ID_FILE_OPEN));
+  ASSERT_FALSE(ActiveView()->fileOpen());
+  ui.messages.clear();
+  PrintTo(page);
+  EXPECT_EQ(Contents(page), pageBytes);
+  ASSERT_EQ(ui.messages.size(), 1u);
+  EXPECT_NE(ui.messages[0].text.find(L"是正在显示或已被打开的页面文件"), CString::npos);
 
   // With the fault gone, the same job replaces the older file whole.
   PrintTo(older);

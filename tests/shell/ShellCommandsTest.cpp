@@ -1,4 +1,5 @@
 #include <QDialog>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
@@ -6,13 +7,13 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QTimer>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
 #include "platform/framework/CDocTemplate.h"
-#include "platform/system/CFile.h"
-#include "platform/framework/PrintPreview.h"
 #include "platform/framework/ViewPrinting.h"
+#include "platform/system/CFile.h"
 #include "resources/Resource.h"
 #include "shell/CAboutDlg.h"
 #include "shell/ShellFixture.h"
@@ -254,15 +255,20 @@ TEST_F(ShellFixture, AboutCommandRunsTheBoxModally) {
 TEST_F(ShellFixture, PrintGoesToThePrinterChosenInTheDialog) {
   const std::string path = WritePage("print.plim", 2);
   ASSERT_TRUE(Start({path}));
-  const std::string pdf = dir.File("out.pdf");
   app->Printer().setOutputFormat(QPrinter::PdfFormat);
-  app->Printer().setOutputFileName(QString::fromStdString(pdf));
+  const std::string pdf = dir.File("print.pdf");
   int dialogs = 0;
-  SetPrintDialogForTesting([&dialogs](QPrinter&) { return ++dialogs == 1; });
+  SetPrintDialogForTesting([&dialogs, &pdf](QPrinter& printer) {
+    // The dialog proposes <title>.pdf beside the page, and the job is named after the page.
+    EXPECT_EQ(printer.outputFileName().toStdString(), pdf);
+    EXPECT_EQ(printer.docName(), QStringLiteral("print"));
+    return ++dialogs == 1;
+  });
   ASSERT_TRUE(Frame().ExecuteCommand(ID_FILE_PRINT));
   EXPECT_EQ(dialogs, 1);
   ASSERT_TRUE(std::filesystem::exists(pdf));
   EXPECT_GT(std::filesystem::file_size(pdf), 0u);
+  EXPECT_TRUE(ui.messages.empty());
 
   // A cancelled dialog prints nothing.
   std::filesystem::remove(pdf);
@@ -271,18 +277,33 @@ TEST_F(ShellFixture, PrintGoesToThePrinterChosenInTheDialog) {
   SetPrintDialogForTesting(nullptr);
 }
 
-TEST_F(ShellFixture, PreviewPaintsThroughTheView) {
+TEST_F(ShellFixture, PreviewIsAModeOfTheFrameDrawnThroughTheView) {
   ASSERT_TRUE(Start({WritePage("preview.plim", 1)}));
-  const std::string pdf = dir.File("preview.pdf");
-  SetPrintPreviewForTesting([&pdf](QPrinter&, const auto& paint) {
-    QPrinter target(QPrinter::ScreenResolution);
-    target.setOutputFormat(QPrinter::PdfFormat);
-    target.setOutputFileName(QString::fromStdString(pdf));
-    paint(&target);
-  });
+  app->Printer().setResolution(72);  // the 200 x 100 page fills a third of the paper's width
+  CPLIMDispView* view = ActiveView();
   ASSERT_TRUE(Frame().ExecuteCommand(ID_FILE_PRINT_PREVIEW));
-  EXPECT_TRUE(std::filesystem::exists(pdf));
-  SetPrintPreviewForTesting(nullptr);
+  PreviewSheet* sheet = Preview();
+  ASSERT_NE(sheet, nullptr);
+  EXPECT_FALSE(Frame().MdiArea()->isVisibleTo(&Frame()));
+  const QImage shown = sheet->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  const auto* pixels = reinterpret_cast<const QRgb*>(shown.constBits());
+  EXPECT_GT(std::count(pixels, pixels + shown.width() * shown.height(), qRgb(0x40, 0x40, 0x40)), 0)
+      << "the line's grey, drawn by the view's pass";
+  const double scale = sheet->Scale();
+  PressPreviewButton("zoomIn");
+  EXPECT_DOUBLE_EQ(sheet->Scale(), scale * PreviewSheet::kZoomStep);
+
+  PressPreviewButton("close");
+  EXPECT_EQ(Preview(), nullptr);
+  EXPECT_EQ(Frame().centralWidget(), Frame().MdiArea());
+  EXPECT_EQ(ActiveView(), view);
+
+  // Any command but the preview's own leaves it first.
+  ASSERT_TRUE(Frame().ExecuteCommand(ID_FILE_PRINT_PREVIEW));
+  ASSERT_NE(Preview(), nullptr);
+  ASSERT_TRUE(Frame().ExecuteCommand(ID_FILE_NEW));
+  EXPECT_EQ(Preview(), nullptr);
+  EXPECT_EQ(Windows().size(), 2u);
 }
 
 }  // namespace

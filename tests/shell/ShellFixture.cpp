@@ -1,5 +1,6 @@
 #include "shell/ShellFixture.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QMdiArea>
 #include <QSettings>
@@ -69,6 +70,17 @@ CPLIMDispView* ShellFixture::ActiveView() const {
 void ShellFixture::ReleaseClosed() {
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   QCoreApplication::processEvents();
+}
+
+PreviewSheet* ShellFixture::Preview() const {
+  QWidget* client = Frame().centralWidget();
+  return client != nullptr ? client->findChild<PreviewSheet*>() : nullptr;
+}
+
+void ShellFixture::PressPreviewButton(const char* name) const {
+  QAction* button = Frame().centralWidget()->findChild<QAction*>(QString::fromLatin1(name));
+  ASSERT_NE(button, nullptr) << name;
+  button->trigger();
 }
 
 std::string ShellFixture::WritePage(const std::string& name, int lines) const {

@@ -8,6 +8,7 @@
 
 #include "pageview/CPLIMDispView.h"
 #include "platform/PlatformUiScript.h"
+#include "platform/framework/PreviewSheet.h"
 #include "shell/CMainFrame.h"
 #include "shell/CPLIMDispApp.h"
 #include "support/TempDir.h"
@@ -31,6 +32,11 @@ class ShellFixture : public ::testing::Test {
   CPLIMDispView* ActiveView() const;
   // Lets windows and views closed so far go.
   static void ReleaseClosed();
+
+  // The sheet of the print preview on show in the frame, or null.
+  PreviewSheet* Preview() const;
+  // Triggers the preview tool bar's button `name` ("close", "print", "zoomIn", "zoomOut").
+  void PressPreviewButton(const char* name) const;
 
   // Writes a small valid page with `lines` lines and returns its path.
   std::string WritePage(const std::string& name, int lines = 2) const;

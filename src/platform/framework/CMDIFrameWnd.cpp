@@ -1,29 +1,29 @@
 #include "platform/framework/CMDIFrameWnd.h"
 
 #include <QAction>
-#include <QLayout>
 #include <QCloseEvent>
 #include <QDropEvent>
 #include <QFile>
-#include <QMimeData>
-#include <QUrl>
 #include <QGuiApplication>
+#include <QLayout>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QScreen>
 #include <QStyle>
+#include <QUrl>
 #include <algorithm>
 
 #include "platform/framework/AcceleratorKeys.h"
 #include "platform/framework/CDocTemplate.h"
 #include "platform/framework/CStatusBar.h"
-#include "platform/system/CStringQt.h"
 #include "platform/framework/CToolBar.h"
-#include "platform/framework/MdiLayout.h"
 #include "platform/framework/CWinApp.h"
-#include "platform/framework/ResourceTypes.h"
+#include "platform/framework/MdiLayout.h"
 #include "platform/framework/ResourceImages.h"
+#include "platform/framework/ResourceTypes.h"
+#include "platform/system/CStringQt.h"
 
 namespace {
 
@@ -69,6 +69,8 @@ END_MESSAGE_MAP()
 CMDIFrameWnd::CMDIFrameWnd() { setAcceptDrops(true); }
 
 CMDIFrameWnd::~CMDIFrameWnd() {
+  // A preview on show goes with the frame's widgets; it gets no more commands.
+  previewTarget_ = nullptr;
   // Document windows go before the frame's members so they can still reach their template.
   if (mdiArea_ != nullptr) {
     for (QMdiSubWindow* child : mdiArea_->subWindowList()) delete child;
@@ -156,7 +158,45 @@ void CMDIFrameWnd::MDIActivate(CMDIChildWnd* child) {
   OnActiveChildChanged();
 }
 
+void CMDIFrameWnd::BeginPreviewMode(QWidget* preview, CCmdTarget* target) {
+  EndPreviewMode();
+  for (CToolBar* bar : toolBars_) {
+    if (bar->Bar() == nullptr || bar->Bar()->isHidden()) continue;
+    bar->Bar()->hide();
+    barsHiddenForPreview_.push_back(bar);
+  }
+  // The document windows' area stays the frame's, hidden, while the preview shows.
+  takeCentralWidget();
+  mdiArea_->setParent(this);
+  mdiArea_->hide();
+  setCentralWidget(preview);
+  previewTarget_ = target;
+  UpdateCommandUi();
+}
+
+void CMDIFrameWnd::EndPreviewMode() {
+  if (previewTarget_ == nullptr) return;
+  previewTarget_ = nullptr;
+  if (QWidget* preview = takeCentralWidget()) {
+    preview->setParent(this);
+    preview->hide();
+    preview->deleteLater();
+  }
+  setCentralWidget(mdiArea_);
+  mdiArea_->show();
+  for (CToolBar* bar : barsHiddenForPreview_) {
+    if (bar->Bar() != nullptr) bar->Bar()->show();
+  }
+  barsHiddenForPreview_.clear();
+  if (CMDIChildWnd* child = MDIGetActive()) {
+    MDIActivate(child);
+    child->setFocus();
+  }
+  UpdateCommandUi();
+}
+
 bool CMDIFrameWnd::OnCmdMsg(UINT id, Code code, CCmdUI* ui) {
+  if (previewTarget_ != nullptr && previewTarget_->OnCmdMsg(id, code, ui)) return true;
   if (CMDIChildWnd* child = MDIGetActive(); child != nullptr && child->OnCmdMsg(id, code, ui)) {
     return true;
   }

@@ -60,6 +60,15 @@ class CMDIFrameWnd : public QMainWindow, public CCmdTarget {
   // Makes `child` the active document window, restoring it when minimised.
   void MDIActivate(CMDIChildWnd* child);
 
+  // Print preview is a mode of the frame: `preview` takes the place of the document windows,
+  // the frame's tool bars are hidden, and `target` is offered every command before the active
+  // document window. The frame owns `preview` from then on. EndPreviewMode destroys it (later,
+  // so it may be called from the preview's own handlers) and brings back the document windows
+  // and the tool bars as they were; outside preview mode it does nothing.
+  void BeginPreviewMode(QWidget* preview, CCmdTarget* target);
+  void EndPreviewMode();
+  bool InPreviewMode() const { return previewTarget_ != nullptr; }
+
   bool OnCmdMsg(UINT id, Code code, CCmdUI* ui) override;
   // The enabled and checked state the routing gives `id`.
   CCmdUI QueryCommand(UINT id);
@@ -119,6 +128,8 @@ class CMDIFrameWnd : public QMainWindow, public CCmdTarget {
   CStatusBar* statusBar_ = nullptr;
   // Every action that issues a command, by command id.
   std::multimap<UINT, QAction*> commandActions_;
+  CCmdTarget* previewTarget_ = nullptr;
+  std::vector<CToolBar*> barsHiddenForPreview_;
 };
 
 // The local page files (.plim, any case) among the URLs of a drop, as native paths.

@@ -40,3 +40,7 @@ void CView::OnBeginPrinting(CDC* /*dc*/, CPrintInfo* /*info*/) {}
 void CView::OnEndPrinting(CDC* /*dc*/, CPrintInfo* /*info*/) {}
 
 void CView::OnPrint(CDC* dc, CPrintInfo* /*info*/) { OnDraw(dc); }
+
+std::string CView::GetShownFile() const {
+  return document_ != nullptr ? document_->GetPathName() : std::string();
+}

@@ -2,6 +2,7 @@
 
 #include <QAbstractScrollArea>
 #include <QPointer>
+#include <string>
 
 #include "platform/canvas/CRect.h"
 #include "platform/framework/CCmdTarget.h"
@@ -45,6 +46,9 @@ class CView : public QAbstractScrollArea, public CCmdTarget {
   virtual void OnEndPrinting(CDC* dc, CPrintInfo* info);
   // Draws one page (or one band of it) on a printer context; the base calls OnDraw.
   virtual void OnPrint(CDC* dc, CPrintInfo* info);
+  // The file whose contents the view shows, empty when none: a print job names its output
+  // after it and never writes over it. The base gives the document's path.
+  virtual std::string GetShownFile() const;
 
   // Gives the key message being handled its default processing.
   void Default();

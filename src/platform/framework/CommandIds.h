@@ -66,6 +66,28 @@ inline constexpr UINT AFX_IDS_APP_TITLE = 0xE000;
 inline constexpr UINT AFX_IDS_IDLEMESSAGE = 0xE001;
 inline constexpr UINT AFX_IDS_PREVIEW_CLOSE = 0xF005;
 
+// Messages of a print job that failed; %1 is the output file. IDP_PRINT_CANNOT_WRITE's %2 is
+// one of the reasons after it.
+inline constexpr UINT IDP_PRINT_TARGET_IS_PAGE = 0xF110;
+inline constexpr UINT IDP_PRINT_TARGET_NOT_FILE = 0xF111;
+inline constexpr UINT IDP_PRINT_NO_SPACE = 0xF112;
+inline constexpr UINT IDP_PRINT_CANNOT_WRITE = 0xF113;
+inline constexpr UINT IDP_PRINT_NO_PERMISSION = 0xF114;
+inline constexpr UINT IDP_PRINT_READ_ONLY = 0xF115;
+inline constexpr UINT IDP_PRINT_NO_FOLDER = 0xF116;
+inline constexpr UINT IDP_PRINT_WRITE_ERROR = 0xF117;
+inline constexpr UINT IDP_PRINT_NO_MEMORY = 0xF118;
+inline constexpr UINT IDP_PRINT_PRINTER_ERROR = 0xF119;
+inline constexpr UINT IDP_PREVIEW_NO_MEMORY = 0xF11A;
+
+// The buttons of the print preview's tool bar, with their mnemonics, and its zoom figure (%1
+// is the paper's shown size in per cent of its real size).
+inline constexpr UINT IDS_PREVIEW_PRINT = 0xF120;
+inline constexpr UINT IDS_PREVIEW_ZOOM_IN = 0xF121;
+inline constexpr UINT IDS_PREVIEW_ZOOM_OUT = 0xF122;
+inline constexpr UINT IDS_PREVIEW_CLOSE = 0xF123;
+inline constexpr UINT IDS_PREVIEW_ZOOM = 0xF124;
+
 // The OK and Cancel push-button commands of a dialog.
 inline constexpr UINT kIdOkCommand = 1;
 inline constexpr UINT kIdCancelCommand = 2;

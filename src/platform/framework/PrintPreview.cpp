@@ -1,121 +1,128 @@
 #include "platform/framework/PrintPreview.h"
 
 #include <QAction>
-#include <QCoreApplication>
-#include <QEvent>
-#include <QGraphicsView>
-#include <QPrintPreviewDialog>
-#include <QPrintPreviewWidget>
+#include <QLabel>
+#include <QPointer>
 #include <QPrinter>
 #include <QToolBar>
-#include <algorithm>
-#include <cmath>
+#include <QVBoxLayout>
 
 #include "platform/framework/CMDIFrameWnd.h"
 #include "platform/framework/CPrintInfo.h"
 #include "platform/framework/CView.h"
-#include "platform/framework/PrintJob.h"
+#include "platform/framework/CWinApp.h"
+#include "platform/framework/PreviewSheet.h"
+#include "platform/system/CStringQt.h"
+#include "platform/system/MessageBox.h"
 
 namespace {
 
-// The preview keeps every band it is given: the scale of its pages is kept so low that one
-// page holds at most this many pixels.
-constexpr double kPreviewMaxPixels = 16.0 * (1 << 20);
-// A preview is drawn again when the scale it shows its pages at moves by more than this share.
-constexpr double kPreviewRedrawChange = 0.02;
-
-std::function<void(QPrinter&, const std::function<void(QPrinter*)>&)>& PreviewOverride() {
-  static std::function<void(QPrinter&, const std::function<void(QPrinter*)>&)> preview;
-  return preview;
-}
-
-// View pixels per printer dot at which `pages` shows the preview's pages; 1 before it exists.
-double ShownScale(const QGraphicsView* pages) {
-  if (pages == nullptr) return 1.0;
-  return pages->transform().m11() * pages->devicePixelRatioF();
-}
-
-// The preview's own tool bar gets a close button at its start, with the close prompt and tip.
-void AddPreviewCloseButton(QPrintPreviewDialog& dialog) {
-  QToolBar* bar = dialog.findChild<QToolBar*>();
-  if (bar == nullptr) return;
-  auto* close = new QAction(QCoreApplication::translate("QPlatformTheme", "Close"), bar);
-  close->setToolTip(CommandTip(AFX_IDS_PREVIEW_CLOSE));
-  close->setStatusTip(CommandPrompt(AFX_IDS_PREVIEW_CLOSE));
-  QObject::connect(close, &QAction::triggered, &dialog, &QDialog::reject);
-  QAction* first = bar->actions().value(0);
-  bar->insertAction(first, close);
-  bar->insertSeparator(first);
-}
-
-// Watches the paints of the preview's page view and has the pages drawn again when the scale
-// they are shown at has moved away from the one they were drawn at.
-class RedrawOnZoom : public QObject {
+// The preview on show: its tool bar over the sheet, and the commands the frame offers it first.
+class PreviewMode : public QWidget, public CCmdTarget {
  public:
-  RedrawOnZoom(const CPrintInfo& info, QGraphicsView& pages, QPrintPreviewWidget& widget)
-      : QObject(&widget), info_(info), pages_(pages), widget_(widget) {}
+  PreviewMode(CMDIFrameWnd& frame, CView& view, const CPrintInfo& info)
+      : frame_(frame), view_(&view) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    auto* bar = new QToolBar(this);
+    bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    sheet_ = new PreviewSheet(view, info, *info.printer, this);
+    layout->addWidget(bar);
+    layout->addWidget(sheet_);
 
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::Paint && !pending_) {
-      const double wanted = PreviewScaleFor(*info_.printer, ShownScale(&pages_));
-      if (std::abs(wanted - info_.m_previewScale) > kPreviewRedrawChange * info_.m_previewScale) {
-        pending_ = true;
-        QMetaObject::invokeMethod(
-            &widget_,
-            [this] {
-              pending_ = false;
-              widget_.updatePreview();
-            },
-            Qt::QueuedConnection);
-      }
+    QAction* close =
+        AddButton(*bar, "close", IDS_PREVIEW_CLOSE, Qt::Key_C, [this] { frame_.EndPreviewMode(); });
+    close->setShortcuts({close->shortcut(), QKeySequence(Qt::Key_Escape)});
+    close->setToolTip(CommandTip(AFX_IDS_PREVIEW_CLOSE));
+    close->setStatusTip(CommandPrompt(AFX_IDS_PREVIEW_CLOSE));
+    bar->addSeparator();
+    QAction* print = AddButton(*bar, "print", IDS_PREVIEW_PRINT, Qt::Key_P, [this] { Print(); });
+    print->setStatusTip(CommandPrompt(ID_FILE_PRINT));
+    bar->addSeparator();
+    zoomIn_ =
+        AddButton(*bar, "zoomIn", IDS_PREVIEW_ZOOM_IN, Qt::Key_I, [this] { sheet_->ZoomIn(); });
+    zoomOut_ =
+        AddButton(*bar, "zoomOut", IDS_PREVIEW_ZOOM_OUT, Qt::Key_O, [this] { sheet_->ZoomOut(); });
+    zoom_ = new QLabel(bar);
+    zoom_->setContentsMargins(8, 0, 8, 0);
+    bar->addWidget(zoom_);
+
+    QObject::connect(sheet_, &PreviewSheet::ZoomChanged, this, [this] { ShowZoom(); });
+    QObject::connect(sheet_, &PreviewSheet::DrawingFailed, this, [this] { Fail(); });
+    // A page window closed some other way takes its preview with it.
+    QObject::connect(&view, &QObject::destroyed, this, [this] { frame_.EndPreviewMode(); });
+    setFocusProxy(sheet_);
+    ShowZoom();
+  }
+
+  bool OnCmdMsg(UINT id, Code code, CCmdUI* ui) override {
+    if (code == CN_UPDATE_COMMAND_UI) return false;  // states as outside the preview
+    switch (id) {
+      case ID_FILE_PRINT_PREVIEW:
+        return true;  // on show already
+      case ID_FILE_PRINT_SETUP:
+        if (CWinApp* app = AfxGetApp()) app->OnFilePrintSetup();
+        sheet_->PrinterChanged();
+        return true;
+      case ID_APP_ABOUT:
+      case ID_VIEW_STATUS_BAR:
+        return false;
+      default:
+        frame_.EndPreviewMode();
+        return CCmdTarget::OnCmdMsg(id, code, ui);
     }
-    return QObject::eventFilter(watched, event);
   }
 
  private:
-  const CPrintInfo& info_;
-  QGraphicsView& pages_;
-  QPrintPreviewWidget& widget_;
-  bool pending_ = false;
+  // A button with its text, Alt mnemonic and object name (for finding it from outside).
+  template <typename Handler>
+  QAction* AddButton(QToolBar& bar, const char* name, UINT textId, Qt::Key mnemonic,
+                     Handler handler) {
+    QAction* action = bar.addAction(LoadQString(textId));
+    action->setObjectName(QString::fromLatin1(name));
+    action->setShortcut(QKeySequence(Qt::AltModifier | mnemonic));
+    action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    addAction(action);
+    QObject::connect(action, &QAction::triggered, this, handler);
+    // Tool bars leave their buttons out of the Tab chain; the preview's are reached by keyboard.
+    bar.widgetForAction(action)->setFocusPolicy(Qt::TabFocus);
+    return action;
+  }
+
+  void ShowZoom() {
+    zoom_->setText(LoadQString(IDS_PREVIEW_ZOOM).arg(sheet_->ZoomPercent()));
+    zoomIn_->setEnabled(sheet_->CanZoomIn());
+    zoomOut_->setEnabled(sheet_->CanZoomOut());
+  }
+
+  // The preview's Print is the view's: the preview goes, then the print dialog and the job.
+  void Print() {
+    const QPointer<CView> view = view_;
+    frame_.EndPreviewMode();
+    if (view != nullptr) view->OnFilePrint();
+  }
+
+  void Fail() {
+    frame_.EndPreviewMode();
+    AfxMessageBox(FromQString(LoadQString(IDP_PREVIEW_NO_MEMORY)));
+  }
+
+  CMDIFrameWnd& frame_;
+  QPointer<CView> view_;
+  PreviewSheet* sheet_ = nullptr;
+  QAction* zoomIn_ = nullptr;
+  QAction* zoomOut_ = nullptr;
+  QLabel* zoom_ = nullptr;
 };
 
 }  // namespace
 
-double PreviewScaleFor(const QPrinter& printer, double shown) {
-  const QSize paper = printer.pageLayout().fullRectPixels(printer.resolution()).size();
-  const double pixels = std::max(1.0, static_cast<double>(paper.width()) * paper.height());
-  const double bound = std::min(1.0, std::sqrt(kPreviewMaxPixels / pixels));
-  return shown > 0.0 && std::isfinite(shown) ? std::min(shown, bound) : bound;
-}
-
 void RunPrintPreview(CView& view, CPrintInfo& info) {
-  if (PreviewOverride()) {
-    PreviewOverride()(*info.printer, [&view, &info](QPrinter* printer) {
-      info.m_previewScale = PreviewScaleFor(*printer, 1.0);
-      PrintJob(view, info, *printer);
-    });
-    return;
-  }
-  QPrintPreviewDialog dialog(info.printer, &view);
-  dialog.setWindowTitle(CommandTip(ID_FILE_PRINT_PREVIEW));
-  AddPreviewCloseButton(dialog);
-  QGraphicsView* pages = dialog.findChild<QGraphicsView*>();
-  QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
-                   [&view, &info, pages](QPrinter* printer) {
-                     info.m_previewScale = PreviewScaleFor(*printer, ShownScale(pages));
-                     PrintJob(view, info, *printer);
-                   });
-  // Zooming the preview changes the scale it shows pages at: before the next paint after a
-  // zoom, the pages are drawn again to match.
-  auto* widget = dialog.findChild<QPrintPreviewWidget*>();
-  if (pages != nullptr && widget != nullptr) {
-    auto* redraw = new RedrawOnZoom(info, *pages, *widget);
-    pages->viewport()->installEventFilter(redraw);
-  }
-  dialog.exec();
-}
-
-void SetPrintPreviewForTesting(
-    std::function<void(QPrinter&, const std::function<void(QPrinter*)>&)> preview) {
-  PreviewOverride() = std::move(preview);
+  CWinApp* app = AfxGetApp();
+  CMDIFrameWnd* frame = app != nullptr ? app->m_pMainWnd : nullptr;
+  if (frame == nullptr || info.printer == nullptr || frame->InPreviewMode()) return;
+  auto* mode = new PreviewMode(*frame, view, info);
+  frame->BeginPreviewMode(mode, mode);
+  mode->setFocus();
 }

@@ -1,23 +1,13 @@
 #pragma once
 
-#include <functional>
-
 class CPrintInfo;
 class CView;
-class QPrinter;
 
-// Shows the print preview of `view` on `info.printer`: Qt's preview window with the tool bar's
-// close button added ("取消预览"). Each page is drawn by the view's pass at the scale the
-// preview shows it at (PreviewScaleFor), and drawn again when the user zooms the preview.
+// Print preview, a mode of the main frame: the frame's client area shows the page of `view`
+// as `info.printer` would print it (a PreviewSheet) under the preview's own tool bar: 关闭
+// ("取消预览", also Escape), 打印, which leaves the preview and runs the view's Print, and
+// 放大 and 缩小 with the shown size. Each button has an Alt mnemonic and is reached with Tab.
+// While the preview shows, Print Setup redraws it and About and the status bar toggle work
+// as usual; every other command leaves the preview first, then runs. A preview whose page
+// cannot be drawn is left with a message. Without a main frame nothing is shown.
 void RunPrintPreview(CView& view, CPrintInfo& info);
-
-// The scale, in preview pixels per printer dot, at which a preview on `printer` draws a page
-// shown at `shown`: `shown`, but at most 1 and so low that the printer's whole paper holds at
-// most 16 Mi pixels, which bounds what the preview keeps. A `shown` that is not a positive
-// number gives that bound.
-double PreviewScaleFor(const QPrinter& printer, double shown);
-
-// Replaces the preview window: the function gets the printer and paints the preview pages
-// through the given callback. nullptr restores the real window.
-void SetPrintPreviewForTesting(
-    std::function<void(QPrinter&, const std::function<void(QPrinter*)>&)> preview);

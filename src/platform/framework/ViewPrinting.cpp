@@ -1,5 +1,8 @@
 #include "platform/framework/ViewPrinting.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QPrintDialog>
 #include <QPrinter>
 
@@ -10,6 +13,8 @@
 #include "platform/framework/DialogFrame.h"
 #include "platform/framework/PrintJob.h"
 #include "platform/framework/PrintPreview.h"
+#include "platform/system/CStringQt.h"
+#include "platform/system/MessageBox.h"
 
 namespace {
 
@@ -24,17 +29,36 @@ QPrinter& JobPrinter() {
   return fallback;
 }
 
+// Names the job after the document; PDF output goes to `<title>.pdf` beside the page on show
+// (in the current folder when there is none) unless the user picks another file.
+void NameJob(const CPrintInfo& info, QPrinter& printer) {
+  const QString title = ToQString(info.m_strDocTitle);
+  printer.setDocName(title);
+  if (printer.outputFormat() != QPrinter::PdfFormat || title.isEmpty()) return;
+  const QDir folder =
+      info.m_strShownFile.empty()
+          ? QDir::current()
+          : QFileInfo(QFile::decodeName(QByteArray::fromStdString(info.m_strShownFile)))
+                .absoluteDir();
+  printer.setOutputFileName(folder.absoluteFilePath(title + QStringLiteral(".pdf")));
+}
+
 }  // namespace
 
 void RunPrintCommand(CView& view, PrintCommand command) {
   CPrintInfo info;
   info.m_bDirect = command == PrintCommand::kDirect;
   info.m_bPreview = command == PrintCommand::kPreview;
+  if (const CDocument* document = view.GetDocument()) info.m_strDocTitle = document->GetTitle();
+  info.m_strShownFile = view.GetShownFile();
   if (!view.OnPreparePrinting(&info) || info.printer == nullptr) return;
   if (command == PrintCommand::kPreview) {
     RunPrintPreview(view, info);
-  } else {
-    PrintJob(view, info, *info.printer);
+    return;
+  }
+  const PrintResult result = PrintJob(view, info, *info.printer);
+  if (!result.printed()) {
+    AfxMessageBox(FromQString(PrintFailureMessage(result, info.printer->outputFileName())));
   }
 }
 
@@ -42,6 +66,7 @@ bool DoPreparePrinting(CPrintInfo* info) {
   if (info == nullptr) return false;
   QPrinter& printer = JobPrinter();
   info->printer = &printer;
+  NameJob(*info, printer);
   if (info->m_bPreview) return true;
   if (info->m_bDirect) return printer.isValid();
   if (PrintDialogOverride()) return PrintDialogOverride()(printer);

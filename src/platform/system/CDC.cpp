@@ -34,7 +34,7 @@ void CDC::SetClipRect(const PixelRect& clip) {
 }
 
 void CDC::SetPreviewScale(float scale) {
-  previewScale_ = scale > 0.0f && std::isfinite(scale) ? scale : 1.0f;
+  previewScale_ = scale > 0.0f && scale <= kMaxPreviewScale ? scale : 1.0f;
 }
 
 int CDC::SetMapMode(int mode) {
@@ -64,7 +64,7 @@ bool CDC::TextOut(int x, int y, const wchar_t* text, int length) {
   const QFont font = CurrentFont();
   const QFontMetrics metrics(font);
   const QString string = QString::fromWCharArray(text, length);
-  // A preview draws the cell and its glyphs smaller by its scale.
+  // A preview draws the cell and its glyphs scaled by its scale.
   const std::int64_t advance = std::lround(metrics.horizontalAdvance(string) * previewScale_);
   const std::int64_t cellHeight =
       std::lround((ownFont ? font_->CellHeight() : metrics.height()) * previewScale_);
@@ -78,9 +78,13 @@ bool CDC::TextOut(int x, int y, const wchar_t* text, int length) {
       top + cellHeight <= clip.top) {
     return true;
   }
-  // The cell meets the clip, so its corner lies within a cell's size of the canvas.
-  const QRect cell(static_cast<int>(left), static_cast<int>(top), static_cast<int>(advance),
-                   static_cast<int>(cellHeight));
+  // Only the part of the cell within the clip is filled: its bounds fit in int, whatever the
+  // scale.
+  const QRect cell(
+      QPoint(static_cast<int>(std::max<std::int64_t>(left, clip.left)),
+             static_cast<int>(std::max<std::int64_t>(top, clip.top))),
+      QPoint(static_cast<int>(std::min<std::int64_t>(left + advance, clip.right)) - 1,
+             static_cast<int>(std::min<std::int64_t>(top + cellHeight, clip.bottom)) - 1));
 
   Canvas& canvas = *target_.canvas;
   QImage image(canvas.bytes(), canvas.width(), canvas.height(), canvas.strideBytes(),

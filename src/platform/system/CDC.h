@@ -36,10 +36,12 @@ class CDC : public DrawingTarget {
   // The canvas, origin and clip, for planning transfers.
   const ClippedCanvas& Target() const override { return target_; }
 
-  // The scale of a print preview: the drawing pass multiplies its zoom by it, and TextOut draws
-  // each text cell and its glyphs that much smaller or larger (the point itself is already
-  // scaled), so the page looks like the printed one shrunk or enlarged. 1 (the default) is no
-  // preview; a value that is not a finite positive number is taken as 1.
+  // The scale of a print preview, in device pixels per printer dot: the drawing pass multiplies
+  // its zoom by it, and TextOut draws each text cell and its glyphs scaled by it (the point
+  // itself is already scaled), so the page looks like the printed one, shrunk or enlarged,
+  // with glyphs drawn at their shown size. 1 (the default) is no preview; values outside
+  // (0, kMaxPreviewScale] are taken as 1.
+  static constexpr float kMaxPreviewScale = 64.0f;
   void SetPreviewScale(float scale);
   float PreviewScale() const { return previewScale_; }
 
