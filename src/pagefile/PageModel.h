@@ -9,6 +9,8 @@
 
 inline constexpr std::int32_t kMaxLines = 100;
 inline constexpr std::int32_t kFixedHeaderBytes = 36;  // headerSize of a header without a note
+// Where the header note starts in the file: after headerSize and headerTag8.
+inline constexpr std::int64_t kHeaderNoteOffset = 4 + 8;
 
 struct PageHeader {
   std::int32_t headerSize = 0;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <limits>
+#include <tuple>
 
 namespace {
 
@@ -137,6 +138,10 @@ bool ByteSource::Skip(std::uint64_t count) {
   }
   return true;
 }
+
+// The note comes right after these two fields, in this order.
+static_assert(kHeaderNoteOffset ==
+              sizeof(PageHeader::headerSize) + std::tuple_size_v<decltype(PageHeader::headerTag8)>);
 
 PageFault ReadPageHeader(ByteSource& source, PageHeader& header, ReadDepth depth) {
   FieldReader reader(source, PageError::kEndsInHeader);

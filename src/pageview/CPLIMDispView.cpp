@@ -6,16 +6,16 @@
 #include "platform/system/CFileDialog.h"
 #include "platform/system/CStringQt.h"
 #include "platform/system/MessageBox.h"
+#include "platform/system/PageFileLoad.h"
 
 namespace {
 
-constexpr wchar_t kOpenFailure[] = L"Cannot open the PLIM file";
 constexpr wchar_t kFilterDescription[] = L"Multi-line page image files (*.plim)";
 constexpr wchar_t kFilterPattern[] = L"*.plim";
 
 // The refusal message: the fixed first line, a blank line, then why.
 void ReportOpenFailure(const std::string& reason) {
-  AfxMessageBox(CString(kOpenFailure) + L"\n\n" + FromUtf8(reason));
+  AfxMessageBox(FromUtf8(std::string(kCannotOpenMessage) + "\n\n" + reason));
 }
 
 }  // namespace
@@ -43,21 +43,15 @@ void CPLIMDispView::OnFileOpen() {
 
 bool CPLIMDispView::LoadPageFile(const std::string& path) {
   ReleaseFile();
-  if (!file_.Open(path, CFile::modeReadWrite)) {
-    ReportOpenFailure(DescribeOpenFailure(file_.LastOpenFailure()));
-    return false;
-  }
-
   // Read into fresh objects so that a refused file leaves the page on show untouched.
-  CFileSource source(file_);
   PageHeader header;
-  PageFault fault = ReadPageHeader(source, header);
-  if (!fault) fault = ReadLines(source, header);
-  if (fault) {
-    file_.Close();
-    ReportOpenFailure(DescribePageFault(fault));
+  PageBody body;
+  PageLoadFailure failure;
+  if (!::LoadPageFile(file_, path, CFile::modeReadWrite, header, body, failure)) {
+    ReportOpenFailure(DescribePageLoadFailure(failure));
     return false;
   }
+  AdoptPage(std::move(header), std::move(body));
   fileOpen_ = true;
   shownFile_ = path;
 
@@ -76,13 +70,6 @@ bool CPLIMDispView::LoadPageFile(const std::string& path) {
   GetClientRect(&client);
   InvalidateRect(&client, true);
   return true;
-}
-
-PageFault CPLIMDispView::ReadLines(ByteSource& source, PageHeader& header) {
-  PageBody body;
-  if (PageFault fault = ReadPageBody(source, header.codeLength, body)) return fault;
-  AdoptPage(std::move(header), std::move(body));
-  return {};
 }
 
 void CPLIMDispView::AdoptPage(PageHeader header, PageBody body) {

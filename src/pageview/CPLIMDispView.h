@@ -73,9 +73,6 @@ class CPLIMDispView : public CScrollView {
   DECLARE_MESSAGE_MAP()
 
  private:
-  // Reads the page record and the line records into a fresh body and, when all of it is good,
-  // installs `header` and the body in place of the previous page.
-  PageFault ReadLines(ByteSource& source, PageHeader& header);
   // Closes the held file and releases the header note; the lines stay.
   void ReleaseFile();
 

@@ -66,7 +66,7 @@ TEST_F(PageViewTest, StateTransitions) {
 
     if (c.event == Event::kOpenMissing) {
       ASSERT_EQ(script.messages.size(), 1u);
-      EXPECT_EQ(script.messages[0].text, CString(kOpenFailure) + L"\n\nThe file does not exist.");
+      EXPECT_EQ(script.messages[0].text, CString(kOpenFailure) + L"\n\nNo such file or directory");
     } else {
       EXPECT_TRUE(script.messages.empty());
     }

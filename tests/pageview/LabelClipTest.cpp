@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "pageview/DrawingSupport.h"
 #include "pageview/PagePass.h"
+#include "pageview/PassSupport.h"
 #include "platform/system/CodePage.h"
 
 namespace {
@@ -18,7 +18,7 @@ std::string LongLabel(std::size_t count) {
 }
 
 TEST(LabelClipTest, ClippedLabelsDrawWhatWholeLabelsDraw) {
-  TestApplication();
+  PassApplication();
   const struct {
     const char* name;
     std::string label;

@@ -3,8 +3,7 @@
 // stops the bands.
 #include <gtest/gtest.h>
 
-#include "pageview/DrawingSupport.h"
-#include "pageview/PagePass.h"
+#include "pageview/PassSupport.h"
 
 namespace {
 
@@ -18,7 +17,7 @@ PageBody LabelledPage() {
 }
 
 TEST(PageBandsTest, BandsOfAnyHeightOverAnyRectangleGiveOnePassPicture) {
-  TestApplication();
+  PassApplication();
   const PageBody page = LabelledPage();
   const struct {
     const char* name;

@@ -4,10 +4,10 @@
 #include <algorithm>
 #include <random>
 
-#include "pageview/DrawingSupport.h"
+#include "pageview/PassSupport.h"
+#include "platform/canvas/Scale.h"
 #include "platform/system/CFont.h"
 #include "platform/system/CodePage.h"
-#include "platform/canvas/Scale.h"
 #include "raster/DrawLineBitmap.h"
 #include "support/RowSharing.h"
 
@@ -44,23 +44,19 @@ std::vector<PageLine> RandomLines(std::mt19937& random) {
   return lines;
 }
 
-TEST_F(DrawingTest, ViewportPassEqualsTheSameRegionOfTheWholePage) {
+TEST(PassExactnessTest, ViewportPassEqualsTheSameRegionOfTheWholePage) {
+  PassApplication();
   std::mt19937 random(20240611);
   const char* const kZooms[] = {"", "+", "-", "--", "---", "+-", "++", "-+-"};
   for (int round = 0; round < 150; ++round) {
     const ScopedRowSharing sharing(round % 2 == 0);
-    CPLIMDispView fresh(&document);
-    fresh.AdoptPage(PageHeader{}, Body(400, 300, RandomLines(random)));
+    const PageBody body = Body(400, 300, RandomLines(random));
     const char* zoomKeys = kZooms[random() % std::size(kZooms)];
-    for (const char* key = zoomKeys; *key != 0; ++key) fresh.OnChar(*key, 1, 0);
+    const float zoom = ZoomAfter(zoomKeys);
 
     Page whole(kRegion.right - kRegion.left, kRegion.bottom - kRegion.top, kRegion.left,
                kRegion.top);
-    {
-      CDC dc(whole.canvas);
-      dc.SetWindowOrg(whole.originX, whole.originY);
-      ASSERT_TRUE(fresh.DrawPage(&dc));
-    }
+    ASSERT_TRUE(whole.Draw(body, zoom));
 
     const int width = 1 + static_cast<int>(random() % 240);
     const int height = 1 + static_cast<int>(random() % 180);
@@ -69,12 +65,10 @@ TEST_F(DrawingTest, ViewportPassEqualsTheSameRegionOfTheWholePage) {
     int x = kRegion.left + static_cast<int>(random() % (kRegion.right - kRegion.left - width));
     int y = kRegion.top + static_cast<int>(random() % (kRegion.bottom - kRegion.top - height));
     if (const unsigned anchor = random() % 3; anchor != 0) {
-      const PageLine& line = fresh.lines()[random() % static_cast<unsigned>(fresh.lineCount())];
+      const PageLine& line = body.lines[random() % static_cast<unsigned>(body.lineCount)];
       const int farSide = anchor == 2 ? 1 : 0;
-      x = ScaleToDevice(line.left, fresh.zoom()) + static_cast<int>(random() % 41) - 20 -
-          farSide * width;
-      y = ScaleToDevice(line.top, fresh.zoom()) + static_cast<int>(random() % 41) - 20 -
-          farSide * height;
+      x = ScaleToDevice(line.left, zoom) + static_cast<int>(random() % 41) - 20 - farSide * width;
+      y = ScaleToDevice(line.top, zoom) + static_cast<int>(random() % 41) - 20 - farSide * height;
       x = std::clamp(x, kRegion.left, kRegion.right - width);
       y = std::clamp(y, kRegion.top, kRegion.bottom - height);
     }
@@ -87,12 +81,7 @@ TEST_F(DrawingTest, ViewportPassEqualsTheSameRegionOfTheWholePage) {
             : PixelRect{clipLeft, clipTop,
                         clipLeft + 1 + static_cast<int>(random() % (width - clipLeft)),
                         clipTop + 1 + static_cast<int>(random() % (height - clipTop))};
-    {
-      CDC dc(viewport.canvas);
-      dc.SetWindowOrg(x, y);
-      dc.SetClipRect(clip);
-      ASSERT_TRUE(fresh.DrawPage(&dc));
-    }
+    ASSERT_TRUE(viewport.Draw(body, zoom, clip));
 
     int mismatches = 0;
     for (int row = 0; row < height; ++row) {
@@ -138,33 +127,33 @@ void PlainLineImage(CDC& dc, const PageLine& line, float zoom) {
 }
 
 // The pass without culling or partial bitmaps: each line's image, then its label.
-void PlainPass(CDC& dc, const CPLIMDispView& view) {
+void PlainPass(CDC& dc, const PageBody& body, float zoom) {
   CFont font;
   font.CreateFontW(16, 0, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
                    CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"宋体");
   dc.SelectObject(&font);
-  for (std::int32_t i = 0; i < view.lineCount(); ++i) {
-    const PageLine& line = view.lines()[static_cast<std::size_t>(i)];
-    PlainLineImage(dc, line, view.zoom());
+  for (std::int32_t i = 0; i < body.lineCount; ++i) {
+    const PageLine& line = body.lines[static_cast<std::size_t>(i)];
+    PlainLineImage(dc, line, zoom);
     dc.SetTextColor(0x00FF0000);
     const std::wstring text =
         DecodeMultiByte(reinterpret_cast<const char*>(line.label.data())).value_or(L"");
-    dc.TextOut(ScaleToDevice(line.left, view.zoom()), ScaleToDevice(line.top, view.zoom()),
-               text.c_str(), static_cast<int>(text.size()));
+    dc.TextOut(ScaleToDevice(line.left, zoom), ScaleToDevice(line.top, zoom), text.c_str(),
+               static_cast<int>(text.size()));
   }
   dc.SelectObject(nullptr);
 }
 
-TEST_F(DrawingTest, PassEqualsPlainPerPixelPass) {
+TEST(PassExactnessTest, PassEqualsPlainPerPixelPass) {
+  PassApplication();
   std::mt19937 random(7151);
   // Stretching, one to one and shrinking zooms, down to 0.343 and 0.2401.
   const char* const kZooms[] = {"", "+", "++", "-", "--", "---", "----", "+-"};
   for (int round = 0; round < 120; ++round) {
     const ScopedRowSharing sharing(round / 8 % 2 == 0);  // every zoom both ways
-    CPLIMDispView fresh(&document);
-    fresh.AdoptPage(PageHeader{}, Body(400, 300, RandomLines(random)));
+    const PageBody body = Body(400, 300, RandomLines(random));
     const char* zoomKeys = kZooms[round % std::size(kZooms)];
-    for (const char* key = zoomKeys; *key != 0; ++key) fresh.OnChar(*key, 1, 0);
+    const float zoom = ZoomAfter(zoomKeys);
 
     // A viewport that cuts lines on every side, clipped to a part of itself half the time.
     const int width = 1 + static_cast<int>(random() % 200);
@@ -179,15 +168,12 @@ TEST_F(DrawingTest, PassEqualsPlainPerPixelPass) {
       clip.bottom = clip.top + 1 + static_cast<int>(random() % (height - clip.top));
     }
     Page fast(width, height, x, y), plain(width, height, x, y);
-    for (Page* page : {&fast, &plain}) {
-      CDC dc(page->canvas);
+    ASSERT_TRUE(fast.Draw(body, zoom, clip));
+    {
+      CDC dc(plain.canvas);
       dc.SetWindowOrg(x, y);
       dc.SetClipRect(clip);
-      if (page == &fast) {
-        ASSERT_TRUE(fresh.DrawPage(&dc));
-      } else {
-        PlainPass(dc, fresh);
-      }
+      PlainPass(dc, body, zoom);
     }
     int mismatches = 0;
     for (int row = 0; row < height; ++row) {

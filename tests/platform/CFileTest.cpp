@@ -21,7 +21,9 @@ std::string MakeFile(const TempDir& dir, const std::string& name, const std::str
   return path;
 }
 
-TEST(CFile, RefusesWhatIsNotAWritableRegularFile) {
+// Each failure is worded once for the viewer and the command-line tool: the system's words
+// where they are specific, a sentence of ours where they are not.
+TEST(CFile, RefusesWhatIsNotAWritableRegularFileAndSaysWhy) {
   TempDir dir;
   const std::string readOnly = MakeFile(dir, "read-only.plim", "data");
   ::chmod(readOnly.c_str(), 0444);  // refused even when the tests run as root
@@ -38,22 +40,29 @@ TEST(CFile, RefusesWhatIsNotAWritableRegularFile) {
     std::string path;
     unsigned flags;
     Failure failure;
+    const char* reason;
   } cases[] = {
-      {"missing", dir.File("missing.plim"), kExclusive, Failure::kMissing},
-      {"missing, shared", dir.File("missing.plim"), kSharedRead, Failure::kMissing},
-      {"under a file", readOnly + "/page.plim", kExclusive, Failure::kMissing},
-      {"read-only", readOnly, kExclusive, Failure::kReadOnly},
-      {"held", held, kExclusive, Failure::kHeld},
-      {"directory", dir.File("folder.plim"), kExclusive, Failure::kNotAFile},
-      {"directory, shared", dir.File("folder.plim"), kSharedRead, Failure::kNotAFile},
-      {"fifo would block a reader", fifo, kSharedRead, Failure::kNotAFile},
-      {"fifo", fifo, kExclusive, Failure::kNotAFile},
+      {"missing", dir.File("missing.plim"), kExclusive, Failure::kMissing,
+       "No such file or directory"},
+      {"missing, shared", dir.File("missing.plim"), kSharedRead, Failure::kMissing,
+       "No such file or directory"},
+      {"under a file", readOnly + "/page.plim", kExclusive, Failure::kMissing, "Not a directory"},
+      {"read-only", readOnly, kExclusive, Failure::kReadOnly,
+       "The file is read-only: page files are opened for reading and writing."},
+      {"held", held, kExclusive, Failure::kHeld, "Another page window or program holds this file."},
+      {"directory", dir.File("folder.plim"), kExclusive, Failure::kNotAFile, "Is a directory"},
+      {"directory, shared", dir.File("folder.plim"), kSharedRead, Failure::kNotAFile,
+       "Is a directory"},
+      {"fifo would block a reader", fifo, kSharedRead, Failure::kNotAFile, "Not a regular file"},
+      {"fifo", fifo, kExclusive, Failure::kNotAFile, "Not a regular file"},
   };
   for (const auto& c : cases) {
     CFile file;
     EXPECT_FALSE(file.Open(c.path, c.flags)) << c.name;
     EXPECT_FALSE(file.IsOpen()) << c.name;
     EXPECT_EQ(file.LastOpenFailure(), c.failure) << c.name;
+    EXPECT_EQ(DescribeOpenFailure(file.LastOpenFailure(), file.LastOpenError()), c.reason)
+        << c.name;
   }
   EXPECT_FALSE(std::filesystem::exists(dir.File("missing.plim"))) << "Open must never create";
 

@@ -115,7 +115,7 @@ TEST_F(ShellFixture, CommandLineFileOpensLoadedAndOpeningItAgainActivatesItsWind
 TEST_F(ShellFixture, UnreadableCommandLineFileFailsStartUp) {
   EXPECT_FALSE(Start({dir.File("missing.plim")}));
   ASSERT_EQ(ui.messages.size(), 1u);
-  EXPECT_EQ(ui.messages[0].text, kOpenFailure + L"\n\nThe file does not exist.");
+  EXPECT_EQ(ui.messages[0].text, kOpenFailure + L"\n\nNo such file or directory");
 }
 
 TEST_F(ShellFixture, CommandsWithoutHandlersAreDisabledAndDoNothing) {

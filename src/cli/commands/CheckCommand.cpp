@@ -45,7 +45,7 @@ int RunCheck(Arguments arguments) {
   if (json) PrintOut("{\"pages\":[");
   const auto perPage = [&](const std::string& path, std::size_t index, bool) {
     ZeroLabelBytes zeroLabelBytes{};
-    LoadFailure failure;
+    PageLoadFailure failure;
     const std::optional<CliPage> page = LoadPage(
         path, failure,
         [&](std::int32_t line, std::span<const std::uint8_t> stored) {

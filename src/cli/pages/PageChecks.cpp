@@ -126,11 +126,9 @@ std::vector<Finding> CheckPage(const CliPage& page, const ZeroLabelBytes& zeroLa
   return findings;
 }
 
-Finding LoadFailureFinding(const LoadFailure& failure) {
-  if (!failure.opened) {
-    return {FindingKind::kCannotOpen, 0,
-            std::string(kCannotOpenMessage) + ": " + failure.systemReason};
-  }
-  return {FindingKind::kRefused, failure.fault.line + 1,
-          std::string(kCannotOpenMessage) + ": " + DescribePageFault(failure.fault)};
+Finding LoadFailureFinding(const PageLoadFailure& failure) {
+  const bool opened = failure.open == CFile::OpenFailure::kNone;
+  return {opened ? FindingKind::kRefused : FindingKind::kCannotOpen,
+          opened ? failure.fault.line + 1 : 0,
+          std::string(kCannotOpenMessage) + ": " + DescribePageLoadFailure(failure)};
 }

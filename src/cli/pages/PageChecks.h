@@ -42,4 +42,4 @@ std::vector<Finding> CheckPage(const CliPage& page, const ZeroLabelBytes& zeroLa
                                std::string_view codePage);
 
 // The finding for a page that could not be loaded.
-Finding LoadFailureFinding(const LoadFailure& failure);
+Finding LoadFailureFinding(const PageLoadFailure& failure);

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <limits>
+#include <system_error>
 
 namespace {
 
@@ -16,10 +18,16 @@ constexpr std::size_t kMaxReadChunk = std::size_t{1} << 30;
 constexpr mode_t kAnyWriteBit = S_IWUSR | S_IWGRP | S_IWOTH;
 
 // Opening without O_NONBLOCK could hang on a FIFO; only regular files are page files.
-CFile::OpenFailure UsabilityOf(int fd, bool forWriting) {
+CFile::OpenFailure UsabilityOf(int fd, bool forWriting, int& systemError) {
   struct stat info {};
-  if (fstat(fd, &info) != 0) return CFile::OpenFailure::kOther;
-  if (!S_ISREG(info.st_mode)) return CFile::OpenFailure::kNotAFile;
+  if (fstat(fd, &info) != 0) {
+    systemError = errno;
+    return CFile::OpenFailure::kOther;
+  }
+  if (!S_ISREG(info.st_mode)) {
+    systemError = S_ISDIR(info.st_mode) ? EISDIR : 0;
+    return CFile::OpenFailure::kNotAFile;
+  }
   // A file nobody may write counts as read-only even for a caller who could override it.
   if (forWriting && (info.st_mode & kAnyWriteBit) == 0) return CFile::OpenFailure::kReadOnly;
   return CFile::OpenFailure::kNone;
@@ -49,45 +57,49 @@ CFile::OpenFailure FailureOfOpen(int error, const std::string& path) {
 
 }  // namespace
 
-const char* DescribeOpenFailure(CFile::OpenFailure failure) {
+std::string DescribeOpenFailure(CFile::OpenFailure failure, int systemError) {
   switch (failure) {
     case CFile::OpenFailure::kNone:
       return "";
-    case CFile::OpenFailure::kMissing:
-      return "The file does not exist.";
-    case CFile::OpenFailure::kNoPermission:
-      return "You do not have permission to open this file.";
     case CFile::OpenFailure::kReadOnly:
       return "The file is read-only: page files are opened for reading and writing.";
     case CFile::OpenFailure::kHeld:
       return "Another page window or program holds this file.";
     case CFile::OpenFailure::kNotAFile:
-      return "It is not a regular file.";
+      if (systemError != EISDIR) return "Not a regular file";
+      break;
+    case CFile::OpenFailure::kMissing:
+    case CFile::OpenFailure::kNoPermission:
     case CFile::OpenFailure::kOther:
+      if (systemError == 0) return "The system refused to open the file.";
       break;
   }
-  return "The system refused to open the file.";
+  return std::error_code(systemError, std::generic_category()).message();
 }
 
 CFile::~CFile() { Close(); }
 
 bool CFile::Open(const std::string& path, unsigned flags) {
   Close();
+  lastError_ = 0;
   const bool forWriting = (flags & modeReadWrite) != 0;
   const int access = forWriting ? O_RDWR : O_RDONLY;
   const int fd = ::open(path.c_str(), access | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   if (fd < 0) {
-    lastFailure_ = FailureOfOpen(errno, path);
+    lastError_ = errno;
+    lastFailure_ = FailureOfOpen(lastError_, path);
     return false;
   }
 
   const bool exclusive = (flags & shareDenyNone) == 0;
-  lastFailure_ = UsabilityOf(fd, forWriting);
+  lastFailure_ = UsabilityOf(fd, forWriting, lastError_);
   if (lastFailure_ == OpenFailure::kNone && exclusive && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    lastFailure_ = errno == EWOULDBLOCK ? OpenFailure::kHeld : OpenFailure::kOther;
+    lastError_ = errno;
+    lastFailure_ = lastError_ == EWOULDBLOCK ? OpenFailure::kHeld : OpenFailure::kOther;
   }
   if (lastFailure_ == OpenFailure::kNone &&
       ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+    lastError_ = errno;
     lastFailure_ = OpenFailure::kOther;
   }
   if (lastFailure_ != OpenFailure::kNone) {
@@ -109,6 +121,20 @@ std::size_t CFile::Read(void* buffer, std::size_t count) {
     done += static_cast<std::size_t>(got);
   }
   return done;
+}
+
+bool CFile::SkipForward(std::uint64_t count) {
+  return fd_ >= 0 && count <= static_cast<std::uint64_t>(std::numeric_limits<off_t>::max()) &&
+         ::lseek(fd_, static_cast<off_t>(count), SEEK_CUR) >= 0;
+}
+
+std::int64_t CFile::ReadAt(void* buffer, std::size_t count, std::uint64_t offset) const {
+  if (fd_ < 0) return -1;
+  for (;;) {
+    const ssize_t got =
+        ::pread(fd_, buffer, std::min(count, kMaxReadChunk), static_cast<off_t>(offset));
+    if (got >= 0 || errno != EINTR) return got;
+  }
 }
 
 void CFile::Close() {
@@ -137,6 +163,12 @@ CFileSource::CFileSource(CFile& file) : file_(file) {
 }
 
 std::uint64_t CFileSource::Remaining() const { return remaining_; }
+
+bool CFileSource::Skip(std::uint64_t count) {
+  if (count > remaining_ || !file_.SkipForward(count)) return false;
+  remaining_ -= count;
+  return true;
+}
 
 bool CFileSource::ReadExactly(void* destination, std::size_t count) {
   if (count > remaining_) return false;
