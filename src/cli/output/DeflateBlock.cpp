@@ -328,12 +328,24 @@ void WriteSymbols(BitWriter& writer, const BlockCodes& codes, const LzSymbol* sy
   const CodeTables& tables = Tables();
   const auto& litLen = codes.litLen;
   const auto& distance = codes.distance;
+  // Each literal's code and length in one word, code in the low 16 bits.
+  std::array<std::uint32_t, 256> literal{};
+  for (std::size_t byte = 0; byte < literal.size(); ++byte) {
+    literal[byte] = litLen.codes[byte] | std::uint32_t{litLen.lengths[byte]} << 16;
+  }
   BitWriter::Cursor out = writer.Open();
   for (std::size_t i = 0; i < count; ++i) {
     const std::uint32_t length = symbols[i] >> 16;
     if (length == 0) {
-      const std::uint32_t byte = symbols[i] & 0xFF;
-      out.Put(litLen.codes[byte], litLen.lengths[byte]);
+      // Two literals in a row (at most 15 bits each) go out in one step.
+      const std::uint32_t first = literal[symbols[i] & 0xFF];
+      if (i + 1 < count && symbols[i + 1] >> 16 == 0) {
+        const std::uint32_t second = literal[symbols[++i] & 0xFF];
+        out.Put((first & 0xFFFF) | (second & 0xFFFF) << (first >> 16),
+                static_cast<int>((first >> 16) + (second >> 16)));
+      } else {
+        out.Put(first & 0xFFFF, static_cast<int>(first >> 16));
+      }
       continue;
     }
     const int lengthCode = tables.lengthCode[length];
