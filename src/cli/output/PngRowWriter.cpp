@@ -62,8 +62,7 @@ bool PngRowWriter::Begin(std::uint32_t width, std::uint32_t height, PngColour co
   if (!error_.empty() || deflate_ != nullptr) return Failed("the PNG was already begun");
   bytesPerPixel_ = colour == PngColour::kRgb ? 3 : 1;
   rowBytes_ = std::size_t{width} * static_cast<std::size_t>(bytesPerPixel_);
-  if (width == 0 || height == 0 || width > kMaxSide || height > kMaxSide ||
-      rowBytes_ >= kDeflateChunk) {
+  if (width == 0 || height == 0 || width > kMaxSide || height > kMaxSide) {
     return Failed("the picture's size cannot be written as a PNG");
   }
   current_.assign(rowBytes_, 0);
@@ -107,12 +106,18 @@ bool PngRowWriter::WriteCanvasRow(const std::uint32_t* pixels) {
 
 bool PngRowWriter::PutCurrentRow() {
   if (rowsLeft_ == 0) return Failed("more rows than the PNG's height");
-  std::uint8_t* room = deflate_->Reserve(rowBytes_ + 1);
-  if (room == nullptr) return Failed("the output cannot be written");
   const PngFilter filter =
       ChoosePngFilter(current_.data(), previous_.data(), rowBytes_, bytesPerPixel_);
+  // A row is filtered straight into the stream, or, when it is longer than the stream takes
+  // at once, through a row of its own.
+  const bool direct = rowBytes_ + 1 <= kDeflateChunk;
+  if (!direct) filtered_.resize(rowBytes_ + 1);
+  std::uint8_t* room = direct ? deflate_->Reserve(rowBytes_ + 1) : filtered_.data();
+  if (room == nullptr) return Failed("the output cannot be written");
   ApplyPngFilter(filter, current_.data(), previous_.data(), rowBytes_, bytesPerPixel_, room);
-  if (!deflate_->Commit(rowBytes_ + 1)) return Failed("the output cannot be written");
+  if (!(direct ? deflate_->Commit(rowBytes_ + 1) : deflate_->Write(room, rowBytes_ + 1))) {
+    return Failed("the output cannot be written");
+  }
   current_.swap(previous_);
   --rowsLeft_;
   return true;

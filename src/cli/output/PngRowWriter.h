@@ -24,8 +24,7 @@ class PngRowWriter {
   PngRowWriter(const PngRowWriter&) = delete;
   PngRowWriter& operator=(const PngRowWriter&) = delete;
 
-  // Writes the PNG header of a `width` x `height` picture (both 1 to 2^31 - 1; a row may hold
-  // at most kDeflateChunk - 1 bytes).
+  // Writes the PNG header of a `width` x `height` picture (both 1 to 2^31 - 1).
   bool Begin(std::uint32_t width, std::uint32_t height, PngColour colour);
   // Writes one row of `width` pixels: a grey byte each, or red, green and blue.
   bool WriteRow(const std::uint8_t* row);
@@ -50,6 +49,7 @@ class PngRowWriter {
   std::size_t rowBytes_ = 0;
   std::uint32_t rowsLeft_ = 0;
   std::vector<std::uint8_t> current_, previous_;
+  std::vector<std::uint8_t> filtered_;  // rows too long to filter into the stream directly
   std::string error_;
 };
 
