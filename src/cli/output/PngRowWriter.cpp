@@ -32,7 +32,7 @@ std::string Chunk(std::string_view type, std::string_view data) {
 }  // namespace
 
 // The compressed stream cut into IDAT chunks of kChunkBytes (the last one shorter).
-struct PngRowWriter::ChunkSink : ByteSink {
+struct PngRowWriter::ChunkSink final : ByteSink {
   ByteSink& out;
   std::string pending;
   bool failed = false;
