@@ -12,18 +12,6 @@
 #include "fuzz/FuzzBodies.h"
 #include "fuzz/FuzzPage.h"
 
-namespace {
-
-struct StringSink : ByteSink {
-  std::string bytes;
-  bool Write(std::string_view more) override {
-    bytes.append(more);
-    return true;
-  }
-};
-
-}  // namespace
-
 int FuzzDeflate(const std::uint8_t* data, std::size_t size) {
   if (size < kDeflateParameterBytes) return 0;
   // The parameters: the search, the pieces' length and how often the input is repeated (so

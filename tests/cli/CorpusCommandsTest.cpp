@@ -45,9 +45,11 @@ TEST(CliStats, FiguresCharsetAndSizes) {
             "{\"pages\":2,\"refused\":1,\"lines\":4,\"characters\":7,\"charset\":["
             "{\"char\":\"\u4E2D\",\"count\":3},{\"char\":\"b\",\"count\":2},"
             "{\"char\":\"a\",\"count\":1},{\"char\":\"\u6587\",\"count\":1}],"
-            "\"lineHeight\":{\"min\":0,\"median\":10,\"max\":40},"
+            "\"lineHeight\":{\"min\":0,\"median\":10,\"max\":40,"
+            "\"histogram\":[[0,1],[10,1],[30,1],[40,1]]},"
             // the median, 70000, lies in the span counted from 65536
-            "\"lineWidth\":{\"min\":4,\"median\":65536,\"max\":100000}}\n");
+            "\"lineWidth\":{\"min\":4,\"median\":65536,\"max\":100000,"
+            "\"histogram\":[[4,1],[65536,3]]}}\n");
   EXPECT_NE(json.err.find("zz-broken.plim: Cannot open the PLIM file"), std::string::npos);
 
   const ProgramResult text = Cli({"stats", corpus.one});
@@ -56,6 +58,46 @@ TEST(CliStats, FiguresCharsetAndSizes) {
             "pages: 1\nrefused: 0\nlines: 3\ncharacters: 5\ndistinct characters: 4\n"
             "line height: min 0, median 10, max 30\nline width: min 4, median 65536, max 100000\n\n"
             "\u4E2D\t2\na\t1\nb\t1\n\u6587\t1\n");
+}
+
+// The JSON of runs over three parts of a corpus merges into the JSON of one run over all of
+// it: a refused page, a page without lines and sizes beyond the exactly counted ones included,
+// two of the runs in one file as xargs leaves them.
+TEST(CliStats, MergedPartsAreOneRun) {
+  Corpus corpus;
+  const std::string empty = corpus.dir.File("empty.plim");
+  ASSERT_TRUE(WritePageFile(empty, PageDraft{}));
+  const std::vector<std::vector<std::string>> parts = {
+      {corpus.one}, {corpus.two, corpus.broken}, {empty}};
+  std::vector<std::string> merge = {"stats", "--merge", corpus.dir.File("runs.json"),
+                                    corpus.dir.File("last.json")};
+  std::string runs;
+  for (const std::vector<std::string>& part : parts) {
+    std::vector<std::string> arguments = {"stats", "--json"};
+    arguments.insert(arguments.end(), part.begin(), part.end());
+    runs += Cli(arguments).out;
+  }
+  // The last line to a file of its own.
+  const std::size_t last = runs.rfind('\n', runs.size() - 2) + 1;
+  std::ofstream(merge[2]) << runs.substr(0, last);
+  std::ofstream(merge[3]) << runs.substr(last);
+  const ProgramResult whole =
+      Cli({"stats", "--json", corpus.one, corpus.two, corpus.broken, empty});
+  const ProgramResult merged = Cli(merge);
+  EXPECT_EQ(merged.exitCode, 0) << merged.err;
+  EXPECT_EQ(merged.out, whole.out);
+
+  // JSON without the histogram cannot give exact medians: refused, the rest still merged.
+  const std::string old = corpus.dir.File("old.json");
+  std::ofstream(old) << "{\"pages\":1,\"refused\":0,\"lines\":1,\"characters\":0,\"charset\":[],"
+                        "\"lineHeight\":{\"min\":5,\"median\":5,\"max\":5},"
+                        "\"lineWidth\":{\"min\":5,\"median\":5,\"max\":5}}\n";
+  merge.push_back(old);
+  const ProgramResult refused = Cli(merge);
+  EXPECT_EQ(refused.exitCode, 1);
+  EXPECT_EQ(refused.out, whole.out);
+  EXPECT_NE(refused.err.find("old.json: not merged: lineHeight: no histogram"), std::string::npos)
+      << refused.err;
 }
 
 TEST(CliGrep, MatchesCountsAndExitCodes) {
@@ -70,11 +112,15 @@ TEST(CliGrep, MatchesCountsAndExitCodes) {
       {{"grep", "b", corpus.one, corpus.two},
        0,
        corpus.one + ":2: ab\n" + corpus.two + ":1: b\u4E2D\n"},
-      {{"grep", "-c", "\u4E2D", corpus.one, corpus.two}, 0, corpus.one + ":1\n" + corpus.two + ":1\n"},
+      {{"grep", "-c", "\u4E2D", corpus.one, corpus.two},
+       0,
+       corpus.one + ":1\n" + corpus.two + ":1\n"},
       {{"grep", "--json", "^b.$", corpus.two},
        0,
        "{\"file\":\"" + corpus.two + "\",\"line\":1,\"label\":\"b\u4E2D\"}\n"},
-      {{"grep", "-c", "--json", "x", corpus.two}, 1, "{\"file\":\"" + corpus.two + "\",\"count\":0}\n"},
+      {{"grep", "-c", "--json", "x", corpus.two},
+       1,
+       "{\"file\":\"" + corpus.two + "\",\"count\":0}\n"},
       {{"grep", "^$", corpus.one}, 0, corpus.one + ":3: \n"},
       {{"grep", "nothing", corpus.one}, 1, ""},
       {{"grep", "b", corpus.two, corpus.broken}, 2, corpus.two + ":1: b\u4E2D\n"},
@@ -109,13 +155,15 @@ TEST(CliParallel, SameOutputAsOneWorker) {
   ASSERT_TRUE(WritePageFile((folder / "one.plim").string(), PageDraft{}));  // clashes with one
   const std::string out = corpus.dir.File("out");
   const std::vector<std::vector<std::string>> commands = {
-      {"stats", "--json"}, {"grep", "a"},      {"grep", "-c", "b"},
-      {"check"},           {"check", "--json"}, {"export", "--format", "page", "-o", out},
-      {"render", "-o", out}};
-  // The pictures render wrote, by name.
+      {"stats", "--json"},   {"grep", "a"},
+      {"grep", "-c", "b"},   {"check"},
+      {"check", "--json"},   {"export", "--format", "page", "-o", out},
+      {"render", "-o", out}, {"export", "--format", "lmdb", "-o", out}};
+  // The files render wrote, or the data of the LMDB environment, by name.
   const auto pictures = [&out] {
     std::map<std::string, std::string> files;
     for (const fs::directory_entry& entry : fs::directory_iterator(out)) {
+      if (entry.path().filename() == "lock.mdb") continue;
       std::ifstream in(entry.path(), std::ios::binary);
       files[entry.path().filename().string()].assign(std::istreambuf_iterator<char>(in), {});
     }
@@ -125,13 +173,13 @@ TEST(CliParallel, SameOutputAsOneWorker) {
     std::vector<std::string> arguments = command;
     SCOPED_TRACE(arguments.front() + " " + arguments.back());
     arguments.insert(arguments.end(), {corpus.dir.path().string(), folder.string()});
-    const bool render = arguments.front() == "render";
+    const bool writesFiles = arguments.front() == "render" || arguments[2] == "lmdb";
     const ProgramResult one = Cli(arguments);
-    const auto onePictures = render ? pictures() : std::map<std::string, std::string>{};
+    const auto onePictures = writesFiles ? pictures() : std::map<std::string, std::string>{};
     fs::remove_all(out);
     arguments.insert(arguments.end(), {"-j", "3"});
     const ProgramResult three = Cli(arguments);
-    if (render) {
+    if (writesFiles) {
       EXPECT_EQ(pictures(), onePictures);
     }
     fs::remove_all(out);

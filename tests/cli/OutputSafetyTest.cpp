@@ -136,7 +136,7 @@ struct WritingCommand {
 // writing command added later is tried without being named here.
 std::vector<WritingCommand> WritingCommands(const TempDir& dir, const std::string& page) {
   const std::map<std::string_view, std::vector<std::vector<std::string>>> forms = {
-      {"export", {{}, {"--format", "page"}}}};
+      {"export", {{}, {"--format", "page"}, {"--format", "lmdb"}}}};
   std::vector<WritingCommand> commands;
   for (const Subcommand* command : AllSubcommands()) {
     const auto found = forms.find(command->name);
@@ -256,7 +256,7 @@ TEST(CliOutputSafety, EveryWritingCommandResistsHostileOutputs) {
   TempDir probes;
   ASSERT_TRUE(WritePageFile(probes.File("probe.plim"), SmallPage()));
   const std::vector<WritingCommand> commands = WritingCommands(probes, probes.File("probe.plim"));
-  ASSERT_GE(commands.size(), 4U);  // render, thumbnail, export in both formats
+  ASSERT_GE(commands.size(), 5U);  // render, thumbnail, export in its three formats
   for (const WritingCommand& command : commands) {
     for (const HostileOutput& hostile : kHostileOutputs) {
       std::string trace;
@@ -417,6 +417,47 @@ TEST(CliOutputSafety, FailedPagesAndSignalsLeaveNoTemporaries) {
       fs::remove_all(out);
       fs::create_directory(out);
     }
+  }
+}
+
+// Signalled while its pages are written, an LMDB export leaves the environment it was to
+// replace as it was, and no temporary folder.
+TEST(CliOutputSafety, InterruptedLmdbExportKeepsThePreviousEnvironment) {
+  TempDir dir;
+  PageDraft many;
+  many.pageWidth = 400;
+  many.pageHeight = 2000;
+  for (int i = 0; i < 100; ++i) {
+    many.lines.push_back(DraftLine(
+        0, 20 * i, 400, 18, [i](int r, int c) { return r * c + i; }, "l"));
+  }
+  std::vector<std::string> exported = {"export", "--format", "lmdb", "--force",
+                                       "-j",     "2",        "-o",   dir.File("t.lmdb")};
+  for (int i = 1; i <= 40; ++i) {
+    exported.push_back(dir.File("many" + std::to_string(i) + ".plim"));
+    ASSERT_TRUE(WritePageFile(exported.back(), many));
+  }
+  ASSERT_EQ(Cli({"export", "--format", "lmdb", exported.back(), "-o", dir.File("t.lmdb")}).exitCode,
+            0);
+  const std::string before = ReadWholeFile(dir.File("t.lmdb/data.mdb"));
+  for (const int signalNumber : {SIGINT, SIGTERM}) {
+    SCOPED_TRACE(signalNumber);
+    const pid_t pid = Start(".", ">/dev/null 2>/dev/null", exported);
+    int status = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    const auto temporary = [&] {
+      const std::vector<std::string> names = Entries(dir.path());
+      return std::any_of(names.begin(), names.end(), [](const auto& n) { return n[0] == '.'; });
+    };
+    while (!temporary() && waitpid(pid, &status, WNOHANG) == 0 &&
+           std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    kill(pid, signalNumber);
+    status = Wait(pid);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signalNumber) << status;
+    EXPECT_FALSE(temporary());
+    EXPECT_EQ(ReadWholeFile(dir.File("t.lmdb/data.mdb")), before);
   }
 }
 

@@ -14,14 +14,6 @@
 
 namespace {
 
-struct MemorySink : ByteSink {
-  std::string bytes;
-  bool Write(std::string_view more) override {
-    bytes.append(more);
-    return true;
-  }
-};
-
 using Bytes = std::vector<std::uint8_t>;
 
 Bytes Generated(std::size_t size,
@@ -67,7 +59,7 @@ TEST(PngEncoderTest, DeflateStreamsInflateToTheirInput) {
       for (const std::uint64_t expected : {std::uint64_t{0}, std::uint64_t{c.input.size()}}) {
         SCOPED_TRACE(std::string(c.name) + (search == LzSearch::kRuns ? ", runs" : ", repeats") +
                      (expected == 0 ? "" : ", sized"));
-        MemorySink sink;
+        StringSink sink;
         {
           DeflateStream stream(sink, search, expected);
           for (std::size_t at = 0; at < c.input.size(); at += c.piece) {
@@ -98,7 +90,7 @@ QImage Encode(std::uint32_t width, std::uint32_t height, PngColour colour,
   const int channels = colour == PngColour::kRgb ? 3 : 1;
   QImage expected(static_cast<int>(width), static_cast<int>(height),
                   colour == PngColour::kRgb ? QImage::Format_RGB888 : QImage::Format_Grayscale8);
-  MemorySink sink;
+  StringSink sink;
   PngRowWriter writer(sink);
   EXPECT_TRUE(writer.Begin(width, height, colour));
   std::vector<std::uint8_t> row(std::size_t{width} * static_cast<std::size_t>(channels));
@@ -159,7 +151,7 @@ TEST(PngEncoderTest, PicturesDecodeToTheirPixels) {
 }
 
 TEST(PngEncoderTest, UnwritableSizesAndMisuseAreRefused) {
-  MemorySink sink;
+  StringSink sink;
   for (const auto& [width, colour] :
        {std::pair{0u, PngColour::kGrey}, std::pair{0x80000000u, PngColour::kGrey}}) {
     PngRowWriter writer(sink);

@@ -1,7 +1,8 @@
-// plimdisp-cli export FILE... -o DIR [--format lines|page] [--force] [--codepage NAME]: with
-// `lines`, every line of each page as a grey PNG of its pixels and a UTF-8 text file of its
-// label, plus the page's `info --json` report; with `page`, the page's line images on a white
-// page as a grey PNG and its lines as PAGE XML.
+// plimdisp-cli export FILE... -o DIR [--format lines|page|lmdb] [--force] [--codepage NAME]:
+// with `lines`, every line of each page as a grey PNG of its pixels and a UTF-8 text file of
+// its label, plus the page's `info --json` report; with `page`, the page's line images on a
+// white page as a grey PNG and its lines as PAGE XML; with `lmdb`, the lines' PNGs and labels
+// in one LMDB environment (LmdbExport.h).
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "cli/commands/CommandLine.h"
+#include "cli/commands/LmdbExport.h"
 #include "cli/commands/Subcommand.h"
 #include "cli/output/OutputGroup.h"
 #include "cli/output/PngRowWriter.h"
@@ -26,11 +28,17 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr OptionSpec kExportOptions[] = {
-    {"-o", true}, {"--format", true}, {"--force"}, {"-j", true}, {"--sync"}};
+constexpr OptionSpec kExportOptions[] = {{"-o", true},
+                                         {"--format", true},
+                                         {"--force"},
+                                         {"-j", true},
+                                         {"--sync"},
+                                         {kMinWidthOption, true},
+                                         {kMinHeightOption, true}};
 constexpr std::string_view kLinesFormat = "lines";
 constexpr std::string_view kOldLinesFormat = "png";  // the name `lines` had first
 constexpr std::string_view kPageFormat = "page";
+constexpr std::string_view kLmdbFormat = "lmdb";
 
 // One file to write for a page: its path and how to write its bytes to an output. `write`
 // returns false, with `problem` set, when the bytes cannot be made.
@@ -211,8 +219,14 @@ int RunExport(Arguments arguments) {
   const ParsedArguments& parsed = std::get<ParsedArguments>(outcome);
   if (!parsed.Has("-o")) return UsageError(kExportCommand, "-o DIR is missing");
   const std::string format = parsed.Value("--format", kLinesFormat);
+  if (format == kLmdbFormat) return RunLmdbExport(parsed);
   if (format != kLinesFormat && format != kOldLinesFormat && format != kPageFormat) {
-    return UsageError(kExportCommand, "unknown format " + format + " (lines or page)");
+    return UsageError(kExportCommand, "unknown format " + format + " (lines, page or lmdb)");
+  }
+  for (const std::string_view option : {kMinWidthOption, kMinHeightOption}) {
+    if (parsed.Has(option)) {
+      return UsageError(kExportCommand, std::string(option) + " goes with --format lmdb only");
+    }
   }
   const fs::path folder = parsed.Value("-o");
   if (const std::optional<int> failed = MakeFolderForOutputs(kExportCommand, folder.string())) {
@@ -233,10 +247,15 @@ int RunExport(Arguments arguments) {
 
 const Subcommand kExportCommand{
     "export",
-    "export FILE... -o DIR [--format lines|page] [--force] [-j N] [--sync] [--codepage NAME]",
+    "export FILE... -o DIR [--format lines|page|lmdb] [--force] [-j N] [--sync] "
+    "[--min-width N] [--min-height N] [--codepage NAME]",
     "lines (the default): write each line as DIR/<title>_<NNN>.png and .gt.txt, and "
     "DIR/<title>.json; page: write DIR/<title>.png, the line images on a white page, and "
-    "DIR/<title>.xml in PAGE XML. --force replaces the files of a title, and removes its "
-    "line files that this export does not write. -j N exports N pages at a time; --sync makes "
-    "each page's files durable (one flush per page) before they are published.",
+    "DIR/<title>.xml in PAGE XML; lmdb: write the LMDB environment DIR (data.mdb, lock.mdb) "
+    "holding image-%09d (the line's PNG) and label-%09d (its label in UTF-8) for the n-th line "
+    "with pixels, from 1 in page-then-line order, and num-samples; lines narrower than "
+    "--min-width or lower than --min-height pixels are left out. --force replaces the files "
+    "of a title, and removes its line files that this export does not write; with lmdb, it "
+    "replaces an existing environment. -j N exports N pages at a time; --sync makes each "
+    "page's files durable (one flush per page) before they are published.",
     RunExport};

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 // Where an encoder's bytes go, in order, as they are made: a file, standard output, memory.
@@ -10,4 +11,13 @@ class ByteSink {
 
  protected:
   ~ByteSink() = default;
+};
+
+// An encoder's bytes kept in memory. Throws std::bad_alloc when memory runs out.
+struct StringSink : ByteSink {
+  std::string bytes;
+  bool Write(std::string_view more) override {
+    bytes.append(more);
+    return true;
+  }
 };

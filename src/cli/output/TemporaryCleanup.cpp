@@ -80,6 +80,8 @@ void CleanUpRegistered() {
   for (const SignalCleanup* entry = g_first; entry != nullptr; entry = entry->next_) {
     if (entry->fd_ >= 0) {
       static_cast<void>(::ftruncate(entry->fd_, 0));
+    } else if (entry->folder_) {
+      ::rmdir(entry->path_.c_str());
     } else {
       ::unlink(entry->path_.c_str());
     }

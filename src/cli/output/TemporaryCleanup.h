@@ -10,8 +10,11 @@
 // One file to clean up while it is registered. Not copyable: the clean-up list links it.
 class SignalCleanup {
  public:
-  // Removes `path` (relative paths against the unchanged working folder).
-  explicit SignalCleanup(std::string path) : path_(std::move(path)) {}
+  // Removes `path` (relative paths against the unchanged working folder): a file, or with
+  // `folder` an empty folder. Entries are cleaned up newest first, so a folder registered
+  // before its files is removed after them.
+  explicit SignalCleanup(std::string path, bool folder = false)
+      : path_(std::move(path)), folder_(folder) {}
   // Truncates the open file `fd` to nothing; the descriptor stays the caller's.
   explicit SignalCleanup(int fd) : fd_(fd) {}
   ~SignalCleanup() { Unregister(); }
@@ -30,6 +33,7 @@ class SignalCleanup {
  private:
   friend void CleanUpRegistered();
   std::string path_;
+  bool folder_ = false;
   int fd_ = -1;
   SignalCleanup* previous_ = nullptr;
   SignalCleanup* next_ = nullptr;

@@ -23,9 +23,13 @@ std::string OrNull(std::optional<std::int32_t> value, const char* none) {
 }
 
 std::string SizesJson(const ValueHistogram& sizes) {
+  std::string bins;
+  sizes.ForEachBin([&](std::int32_t start, std::uint64_t count) {
+    bins += (bins.empty() ? "[" : ",[") + std::to_string(start) + "," + std::to_string(count) + "]";
+  });
   return "{\"min\":" + OrNull(sizes.Min(), "null") +
          ",\"median\":" + OrNull(sizes.Median(), "null") +
-         ",\"max\":" + OrNull(sizes.Max(), "null") + "}";
+         ",\"max\":" + OrNull(sizes.Max(), "null") + ",\"histogram\":[" + bins + "]}";
 }
 
 std::string SizesText(const ValueHistogram& sizes) {
@@ -49,7 +53,7 @@ void ValueHistogram::Add(std::int32_t value) {
   if (value < kExactLimit) {
     ++exact_[static_cast<std::size_t>(value)];
   } else {
-    ++spans_[static_cast<std::size_t>(value / kExactLimit)];
+    ++spans_[SpanOf(value)];
   }
   ++count_;
   min_ = std::min(min_, value);
@@ -77,6 +81,58 @@ std::optional<std::int32_t> ValueHistogram::Median() const {
     if (seen > rank) return std::max(min_, static_cast<std::int32_t>(span * kExactLimit));
   }
   return max_;
+}
+
+void ValueHistogram::ForEachBin(
+    const std::function<void(std::int32_t start, std::uint64_t count)>& bin) const {
+  for (std::size_t value = 0; value < exact_.size(); ++value) {
+    if (exact_[value] != 0) bin(static_cast<std::int32_t>(value), exact_[value]);
+  }
+  for (std::size_t span = 1; span < spans_.size(); ++span) {
+    if (spans_[span] != 0) bin(static_cast<std::int32_t>(span * kExactLimit), spans_[span]);
+  }
+}
+
+bool ValueHistogram::AddToBin(std::int32_t start, std::uint64_t count) {
+  if (start < 0 || (start >= kExactLimit && start % kExactLimit != 0)) return false;
+  (start < kExactLimit ? exact_[static_cast<std::size_t>(start)] : spans_[SpanOf(start)]) += count;
+  count_ += count;
+  return true;
+}
+
+bool ValueHistogram::SetExtremes(std::int32_t min, std::int32_t max) {
+  std::optional<std::int32_t> lowest;
+  std::int32_t highest = 0;
+  ForEachBin([&](std::int32_t start, std::uint64_t) {
+    if (!lowest) lowest = start;
+    highest = start;
+  });
+  const auto inBin = [](std::int32_t value, std::int32_t start) {
+    return start < kExactLimit ? value == start : SpanOf(value) == SpanOf(start);
+  };
+  if (!lowest || min > max || !inBin(min, *lowest) || !inBin(max, highest)) return false;
+  min_ = min;
+  max_ = max;
+  return true;
+}
+
+void ValueHistogram::Merge(const ValueHistogram& other) {
+  if (other.count_ == 0) return;
+  for (std::size_t i = 0; i < exact_.size(); ++i) exact_[i] += other.exact_[i];
+  for (std::size_t i = 0; i < spans_.size(); ++i) spans_[i] += other.spans_[i];
+  count_ += other.count_;
+  min_ = std::min(min_, other.min_);
+  max_ = std::max(max_, other.max_);
+}
+
+void CorpusStats::Merge(const CorpusStats& other) {
+  pages_ += other.pages_;
+  refused_ += other.refused_;
+  lines_ += other.lines_;
+  characters_ += other.characters_;
+  for (const auto& [c, count] : other.charset_) charset_[c] += count;
+  heights_.Merge(other.heights_);
+  widths_.Merge(other.widths_);
 }
 
 void CorpusStats::AddPage(const CliPage& page, std::string_view codePage) {

@@ -2,6 +2,8 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,7 +26,23 @@ class ValueHistogram {
   std::optional<std::int32_t> Median() const;
   std::optional<std::int32_t> Max() const;
 
+  // Hands every bin that counts values to `bin` in ascending order: its first value (the
+  // value itself below kExactLimit, the start of its span above) and its count.
+  void ForEachBin(const std::function<void(std::int32_t start, std::uint64_t count)>& bin) const;
+  // Counts `count` values more in the bin that starts at `start`, leaving the minimum and the
+  // maximum to SetExtremes. False when `start` starts no bin.
+  bool AddToBin(std::int32_t start, std::uint64_t count);
+  // Sets the exact minimum and maximum of the values counted by AddToBin. False when they do
+  // not lie in the lowest and the highest bin that counts values.
+  bool SetExtremes(std::int32_t min, std::int32_t max);
+  // Adds the values of `other`, as if each had been added here.
+  void Merge(const ValueHistogram& other);
+
  private:
+  static std::size_t SpanOf(std::int32_t value) {
+    return static_cast<std::size_t>(value / kExactLimit);
+  }
+
   std::array<std::uint64_t, kExactLimit> exact_{};
   std::array<std::uint64_t, (std::int64_t{1} << 31) / kExactLimit> spans_{};
   std::uint64_t count_ = 0;
@@ -46,8 +64,16 @@ class CorpusStats {
   // (ties in code point order). Hidden characters (IsHiddenCharacter) are written as U+XXXX.
   std::string Text() const;
   // {"pages","refused","lines","characters","charset":[{"char","count"}...],
-  //  "lineHeight":{"min","median","max"},"lineWidth":{...}}, one line; null sizes when no line.
+  //  "lineHeight":{"min","median","max","histogram":[[start,count]...]},"lineWidth":{...}},
+  // one line; null sizes when no line. The histogram is ValueHistogram::ForEachBin's, so
+  // figures of separate runs merge exactly.
   std::string Json() const;
+
+  // The figures of `json`, the Json() of a run; nothing, with `problem` set, when it is no
+  // such JSON or its figures do not agree with each other.
+  static std::unique_ptr<CorpusStats> FromJson(std::string_view json, std::string& problem);
+  // Adds the figures of `other`, as if its pages had been counted here.
+  void Merge(const CorpusStats& other);
 
  private:
   std::uint64_t pages_ = 0;
