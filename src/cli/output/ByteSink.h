@@ -14,7 +14,7 @@ class ByteSink {
 };
 
 // An encoder's bytes kept in memory. Throws std::bad_alloc when memory runs out.
-struct StringSink : ByteSink {
+struct StringSink final : ByteSink {
   std::string bytes;
   bool Write(std::string_view more) override {
     bytes.append(more);
