@@ -1,6 +1,5 @@
 #include "pageview/CPLIMDispView.h"
 
-#include <filesystem>
 #include <utility>
 
 #include "platform/system/CFileDialog.h"
@@ -56,16 +55,8 @@ bool CPLIMDispView::LoadPageFile(const std::string& path) {
   shownFile_ = path;
 
   fileTitle_ = FileTitleFromPath(path);
-  if (CDocument* document = GetDocument()) {
-    // The framework's open path finds a document by its file; once this view shows another
-    // file the document stands for none.
-    std::error_code error;
-    if (!document->GetPathName().empty() &&
-        !std::filesystem::equivalent(document->GetPathName(), path, error)) {
-      document->SetPathName({});
-    }
-    document->SetTitle(fileTitle_);
-  }
+  // The framework's open path finds this window by GetShownFile(), whatever the document's path.
+  if (CDocument* document = GetDocument()) document->SetTitle(fileTitle_);
   CRect client;
   GetClientRect(&client);
   InvalidateRect(&client, true);

@@ -69,12 +69,12 @@ constexpr StringResource kStrings[] = {
     {0xEF01, L"更改窗口位置"},
     {0xEF02, L"将窗口缩小成图标"},
     {0xEF03, L"将窗口放大到最大尺寸"},
-    {0xEF04, L"切换到下一个文档窗口"},
+    {AFX_IDS_SCNEXTWINDOW, L"切换到下一个文档窗口"},
     {0xEF05, L"切换到上一个文档窗口"},
     {0xEF06, L"关闭活动窗口并提示保存文档"},
     {0xEF12, L"将窗口恢复到正常大小"},
     {0xEF13, L"激活任务列表"},
-    {0xEF1F, L"激活此窗口"},
+    {AFX_IDS_MDICHILD, L"激活此窗口"},
     {AFX_IDS_PREVIEW_CLOSE, L"关闭打印预览模式\n取消预览"},
     {IDP_PRINT_TARGET_IS_PAGE, L"未能打印：“%1”是正在显示或已被打开的页面文件，不能用作输出文件。"},
     {IDP_PRINT_TARGET_NOT_FILE, L"未能打印：“%1”是符号链接或不是普通文件，不能用作输出文件。"},
@@ -92,7 +92,20 @@ constexpr StringResource kStrings[] = {
     {IDS_PREVIEW_ZOOM_OUT, L"缩小(&O)"},
     {IDS_PREVIEW_CLOSE, L"关闭(&C)"},
     {IDS_PREVIEW_ZOOM, L"%1%"},
+    {AFX_IDS_DROP_FILES, L"*.plim"},
+    {AFX_IDS_NEXT_WINDOW, L"下一个(&T)\tCtrl+F6"},
+    {AFX_IDS_MORE_WINDOWS, L"更多窗口(&M)...\n列出所有文档窗口"},
+    {AFX_IDS_SELECT_WINDOW, L"选择窗口\n窗口(&W):"},
+    {AFX_IDS_PRINTER, L"打印机"},
+    {AFX_IDS_PRINTER_NAME, L"名称(&N):"},
+    {AFX_IDS_PAPER, L"纸张"},
+    {AFX_IDS_PAPER_SIZE, L"大小(&Z):"},
+    {AFX_IDS_ORIENTATION, L"方向"},
+    {AFX_IDS_PORTRAIT, L"纵向(&O)"},
+    {AFX_IDS_LANDSCAPE, L"横向(&A)"},
 };
+
+static_assert(ResourceIdsAreUnique<StringResource>(kStrings));
 
 }  // namespace
 
@@ -100,3 +113,5 @@ const wchar_t* FindStringResource(UINT id) {
   const StringResource* entry = FindResourceById<StringResource>(kStrings, id);
   return entry != nullptr ? entry->text : nullptr;
 }
+
+const char* ResourceLanguage() { return "zh_CN"; }

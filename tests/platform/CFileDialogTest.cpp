@@ -2,13 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractProxyModel>
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QHeaderView>
 #include <QTimer>
+#include <QTreeView>
 #include <fstream>
 #include <functional>
 
-#include "platform/framework/WidgetDialogs.h"
 #include "platform/PlatformUiScript.h"
+#include "platform/framework/WidgetDialogs.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -91,12 +95,27 @@ TEST(CFileDialogTest, RealDialogReturnsTheChosenFile) {
 
   CFileDialog dialog(true);
   dialog.GetOFN().filters = {{L"Multi-line page image files (*.plim)", L"*.plim"}};
+  // Sizes and dates follow the program's locale, not the system's, in readable columns.
+  const QLocale systemLocale;
+  QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
   const int result = RunRealDialog(dialog, [&](QFileDialog& shown) {
     EXPECT_EQ(shown.nameFilters(), QStringList{"Multi-line page image files (*.plim)"});
     EXPECT_EQ(shown.acceptMode(), QFileDialog::AcceptOpen);
+    auto* files = qobject_cast<QFileSystemModel*>(shown.proxyModel()->sourceModel());
+    ASSERT_NE(files, nullptr);
+    const QModelIndex file = files->index(QString::fromStdString(path));
+    const QString size =
+        shown.proxyModel()->mapFromSource(file.siblingAtColumn(1)).data().toString();
+    EXPECT_EQ(size.toStdString(), "1 字节");
+    const QString date =
+        shown.proxyModel()->mapFromSource(file.siblingAtColumn(3)).data().toString();
+    EXPECT_EQ(date, QLocale().toString(files->lastModified(file), QLocale::ShortFormat));
+    const auto* list = shown.findChild<QTreeView*>();
+    EXPECT_GT(list->header()->sectionSize(3), list->fontMetrics().horizontalAdvance(date));
     shown.selectFile(QString::fromStdString(path));
     static_cast<QDialog&>(shown).accept();  // QFileDialog hides accept()
   });
+  QLocale::setDefault(systemLocale);
   EXPECT_EQ(result, IDOK);
   EXPECT_EQ(dialog.GetPathName(), path);
   EXPECT_EQ(dialog.GetFileTitle(), L"chosen page");

@@ -9,8 +9,8 @@
 #include <QStatusBar>
 #include <QTimer>
 
-#include "platform/framework/CMDIFrameWnd.h"
 #include "platform/framework/PrintSetupDialog.h"
+#include "platform/framework/ResourceStrings.h"
 #include "platform/framework/ViewPrinting.h"
 #include "shell/ShellFixture.h"
 
@@ -38,24 +38,35 @@ TEST_F(ShellFixture, QtOwnTextsAreSimplifiedChinese) {
   EXPECT_EQ(open.windowTitle(), QStringLiteral("打开"));
 }
 
-TEST_F(ShellFixture, SystemMenuItemsAreChineseWithTheirPrompts) {
+TEST_F(ShellFixture, SystemMenuHoldsTheItemsWithPromptsAndClearsThePromptOnClosing) {
   ASSERT_TRUE(Start());
-  ASSERT_EQ(Windows().size(), 1u);
+  ASSERT_TRUE(Frame().ExecuteCommand(ID_FILE_NEW));
+  ASSERT_EQ(Windows().size(), 2u);
+  QMenu* menu = Windows()[1]->systemMenu();
   QStringList texts, prompts;
-  for (QAction* action : Windows()[0]->systemMenu()->actions()) {
+  for (QAction* action : menu->actions()) {
     if (action->isSeparator()) continue;
     texts << action->text();
     prompts << action->statusTip();
   }
   EXPECT_EQ(texts, (QStringList{"恢复(&R)", "移动(&M)", "大小(&S)", "最小化(&N)", "最大化(&X)",
-                                "置顶(&T)", "关闭(&C)"}));
-  EXPECT_EQ(prompts, (QStringList{LoadQString(0xEF12), LoadQString(0xEF01), LoadQString(0xEF00),
-                                  LoadQString(0xEF02), LoadQString(0xEF03), QString(),
-                                  LoadQString(0xEF06)}));
-  // Under the pointer, an item's prompt shows in the frame's status bar.
-  QMenu* menu = Windows()[0]->systemMenu();
+                                "关闭(&C)", "下一个(&T)\tCtrl+F6"}));
+  QStringList expectedPrompts;
+  for (UINT id : {0xEF12u, 0xEF01u, 0xEF00u, 0xEF02u, 0xEF03u, 0xEF06u, 0xEF04u}) {
+    expectedPrompts << LoadQString(id);
+  }
+  EXPECT_EQ(prompts, expectedPrompts);
+  const QList<QAction*> items = menu->actions();
+  EXPECT_EQ(items[items.size() - 3]->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F4));
+
+  // Under the pointer, an item's prompt shows in the frame's status bar until the menu closes.
   emit menu->hovered(menu->actions().constLast());
-  EXPECT_EQ(Frame().statusBar()->currentMessage(), LoadQString(0xEF06));
+  EXPECT_EQ(Frame().StatusBar().GetPaneText(0), LoadQString(0xEF04));
+  emit menu->aboutToHide();
+  EXPECT_EQ(Frame().StatusBar().GetPaneText(0), "就绪");
+
+  menu->actions().constLast()->trigger();
+  EXPECT_EQ(Frame().MDIGetActive(), Windows()[0]) << "next window";
 }
 
 // Runs Print Setup, letting `answer` fill in and close the dialog.

@@ -1,11 +1,15 @@
 #include <QAction>
+#include <QApplication>
+#include <QDialog>
 #include <QKeyEvent>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTimer>
 #include <QToolBar>
 
 #include "platform/framework/AcceleratorKeys.h"
+#include "platform/framework/MenuText.h"
 #include "platform/framework/ResourceTypes.h"
 #include "resources/Resource.h"
 #include "shell/ShellFixture.h"
@@ -105,16 +109,97 @@ TEST_F(ShellFixture, PageWindowShowsThePageMenuAndTheFrameMenuWithoutOne) {
   ExpectMenuBar(Frame().menuBar(), kFrameMenu);
 }
 
-TEST_F(ShellFixture, WindowPopupListsTheOpenWindows) {
-  ASSERT_TRUE(Start());
-  ASSERT_TRUE(Frame().ExecuteCommand(ID_FILE_NEW));
-  QMenu* windowMenu = Frame().menuBar()->actions()[3]->menu();
+// The texts of the window popup's entries after its four commands.
+QStringList WindowListTexts(CMainFrame& frame) {
+  QMenu* windowMenu = frame.menuBar()->actions()[3]->menu();
   emit windowMenu->aboutToShow();
   QStringList titles;
   for (QAction* action : windowMenu->actions().mid(4)) {
     if (!action->isSeparator()) titles << action->text();
   }
-  EXPECT_EQ(titles, (QStringList{"&1 PLIMDisp1", "&2 PLIMDisp2"}));
+  return titles;
+}
+
+TEST_F(ShellFixture, WindowPopupNumbersNineWindowsAndListsAllInADialog) {
+  ASSERT_TRUE(Start());
+  ASSERT_TRUE(Frame().ExecuteCommand(ID_FILE_NEW));
+  EXPECT_EQ(WindowListTexts(Frame()), (QStringList{"&1 PLIMDisp1", "&2 PLIMDisp2"}));
+
+  for (int i = 3; i <= 11; ++i) ASSERT_TRUE(Frame().ExecuteCommand(ID_FILE_NEW));
+  const QStringList texts = WindowListTexts(Frame());
+  ASSERT_EQ(texts.size(), 10);
+  EXPECT_EQ(texts[8], "&9 PLIMDisp9");
+  EXPECT_EQ(texts[9], "更多窗口(&M)...");
+
+  // The dialog lists all eleven; choosing the tenth activates it.
+  Frame().MDIActivate(Windows()[0]);
+  int listed = 0;
+  QTimer::singleShot(0, [&listed] {
+    QWidget* dialog = QApplication::activeModalWidget();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->windowTitle(), "选择窗口");
+    auto* list = dialog->findChild<QListWidget*>();
+    listed = list->count();
+    list->setCurrentRow(9);
+    static_cast<QDialog*>(dialog)->accept();
+  });
+  QMenu* windowMenu = Frame().menuBar()->actions()[3]->menu();
+  windowMenu->actions().constLast()->trigger();
+  EXPECT_EQ(listed, 11);
+  EXPECT_EQ(Frame().MDIGetActive(), Windows()[9]);
+}
+
+TEST(MenuTextTest, EntriesShowNamesAsTheyAreShortAndSafe) {
+  const QString folder = QStringLiteral("/home/user/") + QString(150, QLatin1Char('d'));
+  const struct {
+    QString name;
+    QString text;
+  } cases[] = {
+      {"/p/page01.plim", "&1 /p/page01.plim"},
+      {"a&b", "&1 a&&b"},  // shown as "a&b", no mnemonic
+      {QStringLiteral("tab\there\n"), QStringLiteral("&1 tab\uFFFDhere\uFFFD")},
+      // Long names keep their start and their file name.
+      {folder + "/page01.plim", "&1 " + folder.left(60 - 1 - 12) + QChar(0x2026) + "/page01.plim"},
+      {QString(100, QLatin1Char('n')),
+       "&1 " + QString(29, QLatin1Char('n')) + QChar(0x2026) + QString(30, QLatin1Char('n'))},
+  };
+  for (const auto& c : cases) EXPECT_EQ(NumberedMenuText(1, c.name), c.text);
+}
+
+// The frame's action bound to `keys`, or null.
+QAction* FrameKey(CMainFrame& frame, const QKeySequence& keys) {
+  for (QAction* action : frame.actions()) {
+    if (action->shortcut() == keys) return action;
+  }
+  return nullptr;
+}
+
+TEST_F(ShellFixture, WindowKeysSwitchCloseAndOpenMenus) {
+  ASSERT_TRUE(Start());
+  ASSERT_TRUE(Frame().ExecuteCommand(ID_FILE_NEW));
+  ASSERT_TRUE(Frame().ExecuteCommand(ID_FILE_NEW));
+  const std::vector<CMDIChildWnd*> windows = Windows();
+  const struct {
+    QKeySequence keys;
+    std::function<bool()> done;
+  } cases[] = {
+      {QKeySequence(Qt::CTRL | Qt::Key_F6), [&] { return Frame().MDIGetActive() == windows[0]; }},
+      {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F6),
+       [&] { return Frame().MDIGetActive() == windows[2]; }},
+      {QKeySequence(Qt::ALT | Qt::Key_Minus),
+       [&] { return windows[2]->systemMenu()->isVisible(); }},
+      {QKeySequence(Qt::Key_F10),
+       [&] { return Frame().menuBar()->activeAction() == Frame().menuBar()->actions().value(0); }},
+      {QKeySequence(Qt::CTRL | Qt::Key_F4), [&] { return Windows().size() == 2; }},
+  };
+  for (const auto& c : cases) {
+    QAction* action = FrameKey(Frame(), c.keys);
+    ASSERT_NE(action, nullptr) << c.keys.toString().toStdString();
+    action->trigger();
+    ReleaseClosed();
+    EXPECT_TRUE(c.done()) << c.keys.toString().toStdString();
+    if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
+  }
 }
 
 TEST(AcceleratorTest, TableGivesTheseKeysInOrder) {

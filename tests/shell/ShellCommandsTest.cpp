@@ -8,6 +8,7 @@
 #include <QSettings>
 #include <QTimer>
 #include <algorithm>
+#include <climits>
 #include <filesystem>
 #include <fstream>
 
@@ -102,7 +103,8 @@ TEST_F(ShellFixture, CommandLineFileOpensLoadedAndOpeningItAgainActivatesItsWind
   EXPECT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(app->RecentFiles()->Entries(), std::vector<std::string>{path});
 
-  // Once the window shows another file, the first file opens in a window of its own.
+  // Once the window shows another file, the first file opens in a window of its own, and the
+  // other file, loaded by the view's own Open, brings that window to the front.
   const std::string other = WritePage("other.plim", 2);
   Frame().MDIActivate(first);
   ui.Choose(other);
@@ -110,6 +112,32 @@ TEST_F(ShellFixture, CommandLineFileOpensLoadedAndOpeningItAgainActivatesItsWind
   ASSERT_NE(app->OpenDocumentFile(path), first->GetActiveDocument());
   EXPECT_EQ(ActiveView()->lineCount(), 1);
   EXPECT_EQ(Windows().size(), 4u);
+  EXPECT_EQ(app->OpenDocumentFile(other), first->GetActiveDocument());
+  EXPECT_EQ(Frame().MDIGetActive(), first);
+  EXPECT_EQ(Windows().size(), 4u);
+  EXPECT_EQ(ui.messages.size(), 1u);
+}
+
+TEST_F(ShellFixture, RecentEntriesLeaveTheListOnlyWhenTheirFileIsGone) {
+  const std::string held = WritePage("held.plim", 1);
+  const std::string gone = WritePage("gone.plim", 1);
+  // Longer than any path: dropped on reading, never shown.
+  QSettings().setValue("Recent File List/File1", QString(PATH_MAX, QLatin1Char('x')));
+  QSettings().setValue("Recent File List/File2", QString::fromStdString(held));
+  QSettings().setValue("Recent File List/File3", QString::fromStdString(gone));
+  ASSERT_TRUE(Start());
+  ASSERT_EQ(app->RecentFiles()->Entries(), (std::vector<std::string>{held, gone}));
+
+  CFile otherProgram;  // holds the file as another program would
+  ASSERT_TRUE(otherProgram.Open(held, CFile::modeReadWrite));
+  std::filesystem::remove(gone);
+  for (const UINT entry : {ID_FILE_MRU_FILE1, ID_FILE_MRU_FILE1 + 1}) {
+    ASSERT_TRUE(Frame().ExecuteCommand(entry));
+  }
+  ReleaseClosed();
+  ASSERT_EQ(ui.messages.size(), 2u);
+  EXPECT_EQ(Windows().size(), 1u) << "a window that cannot show its file never stays";
+  EXPECT_EQ(app->RecentFiles()->Entries(), std::vector<std::string>{held});
 }
 
 TEST_F(ShellFixture, UnreadableCommandLineFileFailsStartUp) {

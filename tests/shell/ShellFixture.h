@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QString>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -12,6 +14,11 @@
 #include "shell/CMainFrame.h"
 #include "shell/CPLIMDispApp.h"
 #include "support/TempDir.h"
+
+// Qt text in test failures as text.
+inline void PrintTo(const QString& text, std::ostream* out) {
+  *out << '"' << text.toStdString() << '"';
+}
 
 // Runs the real application headless: start-up through InitInstance, commands through the
 // main frame's routing, shut-down through ExitInstance. Settings live in a temporary folder

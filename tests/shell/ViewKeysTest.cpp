@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/framework/CView.h"
 #include "platform/PlatformUiScript.h"
+#include "platform/framework/CView.h"
 
 namespace {
 
@@ -40,6 +40,10 @@ TEST(ViewKeysTest, EachPressGivesKeyDownThenOneCharPerCharacter) {
       {Qt::Key_Minus, Qt::NoModifier, "-", {"down x1", "char -"}},
       {Qt::Key_Left, Qt::NoModifier, "", {"down x1"}},  // no character
       {Qt::Key_A, Qt::NoModifier, "ab", {"down x1", "char a", "char b"}},
+      {Qt::Key_Plus, Qt::ShiftModifier, "+", {"down x1", "char +"}},
+      // Alt and Ctrl combinations are menu keys and commands, never characters.
+      {Qt::Key_Minus, Qt::AltModifier, "-", {"down x1"}},
+      {Qt::Key_Plus, Qt::ControlModifier, "+", {"down x1"}},
   };
   for (const Case& c : cases) {
     KeyView view;

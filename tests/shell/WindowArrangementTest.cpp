@@ -53,6 +53,59 @@ TEST(MdiLayout, TilesFillTheAreaOneAboveTheOtherAtFullWidth) {
   }
 }
 
+TEST(MdiLayout, IconsLineUpAlongTheBottomAndWrapUpwards) {
+  const QSize icon(200, 24);
+  const struct {
+    QSize area;
+    int count;
+    std::vector<QPoint> places;
+    int height;
+  } cases[] = {
+      {{800, 600}, 0, {}, 0},
+      {{800, 600}, 3, {{0, 576}, {200, 576}, {400, 576}}, 24},
+      {{500, 600}, 3, {{0, 576}, {200, 576}, {0, 552}}, 48},
+      // Too narrow for one icon: each takes a row of its own.
+      {{100, 100}, 2, {{0, 76}, {0, 52}}, 48},
+  };
+  for (const auto& c : cases) {
+    const IconRows rows = ArrangeIconRows(c.area, std::vector<QSize>(c.count, icon));
+    std::vector<QPoint> places;
+    for (const QRect& place : rows.places) places.push_back(place.topLeft());
+    EXPECT_EQ(places, c.places) << c.area.width() << " " << c.count;
+    EXPECT_EQ(rows.height, c.height) << c.area.width() << " " << c.count;
+  }
+}
+
+TEST_F(ShellFixture, MinimisedWindowsSitSideBySideAtTheBottomAndArrangingKeepsThemInSight) {
+  ASSERT_TRUE(Start());
+  Frame().show();
+  ASSERT_TRUE(Frame().ExecuteCommand(ID_FILE_NEW));
+  ASSERT_TRUE(Frame().ExecuteCommand(ID_FILE_NEW));
+  const std::vector<CMDIChildWnd*> windows = Windows();
+  Frame().MDIActivate(windows[0]);
+  windows[0]->showMinimized();
+  windows[1]->showMinimized();
+  ReleaseClosed();
+  const QSize area = Frame().MdiArea()->viewport()->size();
+  const QRect first = windows[0]->geometry(), second = windows[1]->geometry();
+  EXPECT_EQ(first.bottom(), area.height() - 1);
+  EXPECT_EQ(second.top(), first.top());
+  EXPECT_EQ(second.left(), first.right() + 1) << "side by side";
+  EXPECT_EQ(Frame().MDIGetActive(), windows[2]) << "the keyboard goes to a window in full";
+
+  // Tile and cascade leave the row of icons free; arrange puts the icons back on top.
+  for (const UINT command : {ID_WINDOW_TILE_HORZ, ID_WINDOW_CASCADE}) {
+    ASSERT_TRUE(Frame().ExecuteCommand(command));
+    EXPECT_EQ(windows[2]->geometry().bottom(), first.top() - 1) << command;
+    EXPECT_EQ(windows[0]->geometry(), first) << command;
+  }
+  windows[0]->move(100, 50);
+  windows[2]->raise();
+  ASSERT_TRUE(Frame().ExecuteCommand(ID_WINDOW_ARRANGE));
+  EXPECT_EQ(windows[0]->geometry(), first);
+  EXPECT_NE(Frame().MdiArea()->subWindowList(QMdiArea::StackingOrder).constLast(), windows[2]);
+}
+
 TEST_F(ShellFixture, FirstPageWindowHasTheSizeOfLaterOnesAndArrangingFillsTheArea) {
   ASSERT_TRUE(Start());
   Frame().show();
@@ -88,12 +141,12 @@ TEST_F(ShellFixture, MaximisedPageWindowAddsItsTitleInBracketsToTheCaption) {
   ASSERT_TRUE(Start({path}));
   EXPECT_EQ(Frame().windowTitle(), "PLIMDisp - page01");
   Frame().MDIGetActive()->showMaximized();
-  EXPECT_EQ(Frame().windowTitle(), "PLIMDisp - page01 - [page01]");
+  EXPECT_EQ(Frame().windowTitle(), "PLIMDisp - [page01]");
   Frame().MDIGetActive()->showNormal();
   EXPECT_EQ(Frame().windowTitle(), "PLIMDisp - page01");
 }
 
-TEST_F(ShellFixture, DroppedPageFilesOpenThroughTheFrameworkOpenPath) {
+TEST_F(ShellFixture, DroppedFilesOpenThroughTheFrameworkOpenPath) {
   const std::string page = WritePage("dropped.PLIM", 2);
   const std::string other = dir.File("notes.txt");
   ASSERT_TRUE(Start());
@@ -101,7 +154,7 @@ TEST_F(ShellFixture, DroppedPageFilesOpenThroughTheFrameworkOpenPath) {
   data.setUrls({QUrl::fromLocalFile(QString::fromStdString(other)),
                 QUrl::fromLocalFile(QString::fromStdString(page)),
                 QUrl(QStringLiteral("https://example.invalid/remote.plim"))});
-  EXPECT_EQ(DroppedPageFiles(&data), std::vector<std::string>{page});
+  EXPECT_EQ(DroppedFiles(&data), std::vector<std::string>{page});
 
   // Drops reach only the widget that accepted the drag's entry.
   QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);

@@ -5,14 +5,14 @@
 #include <filesystem>
 
 #include "platform/framework/CDocument.h"
-#include "platform/system/CFileDialog.h"
 #include "platform/framework/CMDIChildWnd.h"
 #include "platform/framework/CMDIFrameWnd.h"
-#include "platform/system/CStringQt.h"
 #include "platform/framework/CView.h"
 #include "platform/framework/CWinApp.h"
-#include "platform/framework/ResourceTypes.h"
 #include "platform/framework/ResourceImages.h"
+#include "platform/framework/ResourceTypes.h"
+#include "platform/system/CFileDialog.h"
+#include "platform/system/CStringQt.h"
 
 namespace {
 
@@ -49,7 +49,7 @@ CString CMultiDocTemplate::GetDocString(DocStringIndex index) const {
   return index < fields.size() ? FromQString(fields[index]) : CString();
 }
 
-CMDIChildWnd* CMultiDocTemplate::CreateNewFrame(CDocument* document) {
+CMDIChildWnd* CMultiDocTemplate::CreateNewFrame(CDocument* document, bool show) {
   CWinApp* app = AfxGetApp();
   if (document == nullptr || app == nullptr || app->m_pMainWnd == nullptr) return nullptr;
   CMDIChildWnd* frame = makeFrame_();
@@ -66,7 +66,7 @@ CMDIChildWnd* CMultiDocTemplate::CreateNewFrame(CDocument* document) {
                    [this, document] { UpdateFrameTitles(document); });
   UpdateFrameTitles(document);
   view->OnInitialUpdate();
-  app->m_pMainWnd->AddChild(frame);
+  app->m_pMainWnd->AddChild(frame, show);
   view->setFocus();
   return frame;
 }
@@ -86,27 +86,29 @@ CDocument* CMultiDocTemplate::OpenDocumentFile(const std::string* path) {
     document->SetPathName(*path);
     document->SetTitle(FileTitleFromPath(*path));
   }
-  CMDIChildWnd* frame = CreateNewFrame(document);
+  CMDIChildWnd* frame = CreateNewFrame(document, path == nullptr);
   if (frame == nullptr) {
     DestroyDocument(document);
     return nullptr;
   }
-  // A file is loaded once its window exists, since the page belongs to the window's view.
-  if (path != nullptr && !document->OnOpenDocument(*path)) {
+  if (path == nullptr) return document;
+  // A file is loaded once its window exists, since the page belongs to the window's view; the
+  // window shows only with the file in it.
+  if (!document->OnOpenDocument(*path)) {
     CloseDocument(document);
     return nullptr;
   }
+  AfxGetApp()->m_pMainWnd->ShowChild(frame);
+  frame->GetActiveView()->setFocus();
   return document;
 }
 
-CDocument* CMultiDocTemplate::FindDocumentOf(const std::string& path) const {
-  for (const std::unique_ptr<CDocument>& document : documents_) {
+CMDIChildWnd* CMultiDocTemplate::FindFrameShowing(const std::string& path) const {
+  for (CMDIChildWnd* frame : frames_) {
+    const CView* view = frame->GetActiveView();
+    const std::string shown = view != nullptr ? view->GetShownFile() : std::string();
     std::error_code error;
-    if (!document->GetPathName().empty() &&
-        std::filesystem::equivalent(document->GetPathName(), path, error) &&
-        !FramesOf(document.get()).empty()) {
-      return document.get();
-    }
+    if (!shown.empty() && std::filesystem::equivalent(shown, path, error)) return frame;
   }
   return nullptr;
 }

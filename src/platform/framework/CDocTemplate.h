@@ -51,14 +51,15 @@ class CMultiDocTemplate : public CCmdTarget {
 
   // With no path: a new document titled from the document name and a running number (1, 2,
   // ...). With a path: a document titled after the file whose OnOpenDocument loads it into
-  // the new window's view. Null when the document refuses; its window is then gone.
+  // the new window's view; the window shows once the file is loaded. Null when the document
+  // refuses; its window is then gone, never having shown.
   CDocument* OpenDocumentFile(const std::string* path);
-  // Another window with a new view on `document`.
-  CMDIChildWnd* CreateNewFrame(CDocument* document);
+  // Another window with a new view on `document`, shown and active unless `show` is false.
+  CMDIChildWnd* CreateNewFrame(CDocument* document, bool show = true);
 
-  // The open document the framework opened from the file at `path` (the same file, however
-  // named), with a window still open; null when there is none.
-  CDocument* FindDocumentOf(const std::string& path) const;
+  // The first open window whose view shows the file at `path` (the same file, however named:
+  // CView::GetShownFile); null when there is none.
+  CMDIChildWnd* FindFrameShowing(const std::string& path) const;
   // The open windows of `document`, in the order they were made.
   std::vector<CMDIChildWnd*> FramesOf(const CDocument* document) const;
   // Closes every window of `document`; the document goes with its last window.

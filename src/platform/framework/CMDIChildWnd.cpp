@@ -1,19 +1,18 @@
 #include "platform/framework/CMDIChildWnd.h"
 
 #include <QCloseEvent>
-#include <QMenu>
 
 #include "platform/framework/CDocTemplate.h"
 #include "platform/framework/CDocument.h"
 #include "platform/framework/CView.h"
-#include "platform/framework/InterfaceLanguage.h"
+#include "platform/framework/SystemMenu.h"
 
 BEGIN_MESSAGE_MAP(CMDIChildWnd, CCmdTarget)
 END_MESSAGE_MAP()
 
 CMDIChildWnd::CMDIChildWnd() {
   setAttribute(Qt::WA_DeleteOnClose);
-  if (QMenu* menu = systemMenu()) SetSystemMenuPrompts(*menu, *this);
+  SetUpSystemMenu(*this);
 }
 
 CMDIChildWnd::~CMDIChildWnd() { Detach(); }

@@ -1,19 +1,22 @@
 #include "platform/framework/CMDIFrameWnd.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDropEvent>
 #include <QFile>
-#include <QGuiApplication>
 #include <QLayout>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QStyle>
+#include <QTimer>
 #include <QUrl>
 #include <algorithm>
+#include <functional>
 
 #include "platform/framework/AcceleratorKeys.h"
 #include "platform/framework/CDocTemplate.h"
@@ -21,40 +24,38 @@
 #include "platform/framework/CToolBar.h"
 #include "platform/framework/CWinApp.h"
 #include "platform/framework/MdiLayout.h"
+#include "platform/framework/MenuText.h"
 #include "platform/framework/ResourceImages.h"
+#include "platform/framework/ResourceStrings.h"
 #include "platform/framework/ResourceTypes.h"
+#include "platform/framework/WindowMenu.h"
 #include "platform/system/CStringQt.h"
 
 namespace {
 
 constexpr char kCommandProperty[] = "commandId";
 
-QString CommandStringPart(UINT id, int part) {
-  const QStringList parts = LoadQString(id).split(QLatin1Char('\n'));
-  return part < parts.size() ? parts[part] : QString();
-}
-
 }  // namespace
 
-QString LoadQString(UINT id) {
-  const wchar_t* text = FindStringResource(id);
-  return text != nullptr ? QString::fromWCharArray(text) : QString();
-}
-
-std::vector<std::string> DroppedPageFiles(const QMimeData* data) {
+std::vector<std::string> DroppedFiles(const QMimeData* data) {
   std::vector<std::string> paths;
   if (data == nullptr) return paths;
+  std::vector<QRegularExpression> patterns;
+  for (const QString& pattern :
+       LoadQString(AFX_IDS_DROP_FILES).split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+    patterns.push_back(QRegularExpression::fromWildcard(pattern.trimmed(), Qt::CaseInsensitive));
+  }
   for (const QUrl& url : data->urls()) {
     const QString path = url.toLocalFile();
-    if (path.endsWith(QStringLiteral(".plim"), Qt::CaseInsensitive)) {
+    const QString name = path.section(QLatin1Char('/'), -1);
+    if (std::any_of(patterns.begin(), patterns.end(), [&name](const QRegularExpression& pattern) {
+          return pattern.match(name).hasMatch();
+        })) {
       paths.push_back(QFile::encodeName(path).toStdString());
     }
   }
   return paths;
 }
-
-QString CommandPrompt(UINT id) { return CommandStringPart(id, 0); }
-QString CommandTip(UINT id) { return CommandStringPart(id, 1); }
 
 BEGIN_MESSAGE_MAP(CMDIFrameWnd, CCmdTarget)
 ON_COMMAND(ID_WINDOW_NEW, &CMDIFrameWnd::OnWindowNew)
@@ -88,8 +89,11 @@ bool CMDIFrameWnd::LoadFrame(UINT resourceId, unsigned style, QWidget* parent, v
   style_ = cs.style;
   frameResourceId_ = resourceId;
   frameTitle_ = FromQString(LoadQString(resourceId));
-  setWindowIcon(LoadIconResource(resourceId));
+  // The frame's icon is the application's: message boxes and dialogs carry it too.
+  QApplication::setWindowIcon(LoadIconResource(resourceId));
+  setWindowIcon(QApplication::windowIcon());
   CreateAccelerators(resourceId);
+  CreateWindowKeys();
   ShowMenu(resourceId);
 
   // A new frame takes three quarters of the screen, as overlapped windows do by default.
@@ -138,15 +142,27 @@ CMDIChildWnd* CMDIFrameWnd::MDIGetActive() const {
   return dynamic_cast<CMDIChildWnd*>(active);
 }
 
-void CMDIFrameWnd::AddChild(CMDIChildWnd* child) {
+void CMDIFrameWnd::AddChild(CMDIChildWnd* child, bool show) {
   mdiArea_->addSubWindow(child);
+  child->hide();
   const QSize area = ClientAreaSize();
   if (area.width() > 0 && area.height() > 0) {
     const int index = static_cast<int>(mdiArea_->subWindowList().size() - 1);
     child->setGeometry(NewDocumentWindowRect(area, index, CascadeStep()));
   }
   connect(child, &QWidget::windowTitleChanged, this, [this] { UpdateFrameTitle(); });
-  connect(child, &QMdiSubWindow::windowStateChanged, this, [this] { UpdateFrameTitle(); });
+  connect(child, &QMdiSubWindow::windowStateChanged, this,
+          [this](Qt::WindowStates before, Qt::WindowStates now) {
+            UpdateFrameTitle();
+            // Qt gives a minimised window its small size as the state changes: place it after.
+            if ((now & ~before & Qt::WindowMinimized) != 0) {
+              QTimer::singleShot(0, this, [this] { OnChildMinimised(); });
+            }
+          });
+  if (show) ShowChild(child);
+}
+
+void CMDIFrameWnd::ShowChild(CMDIChildWnd* child) {
   child->show();
   MDIActivate(child);
 }
@@ -240,6 +256,33 @@ QAction* CMDIFrameWnd::MakeCommandAction(UINT id, const QString& text, QObject* 
   return action;
 }
 
+void CMDIFrameWnd::CreateWindowKeys() {
+  const std::pair<QKeySequence, std::function<void()>> keys[] = {
+      // F10 opens the menu bar at its first popup.
+      {QKeySequence(Qt::Key_F10),
+       [this] { menuBar()->setActiveAction(menuBar()->actions().value(0)); }},
+      {QKeySequence(Qt::CTRL | Qt::Key_F6), [this] { mdiArea_->activateNextSubWindow(); }},
+      {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F6),
+       [this] { mdiArea_->activatePreviousSubWindow(); }},
+      {QKeySequence(Qt::CTRL | Qt::Key_F4),
+       [this] {
+         if (CMDIChildWnd* child = MDIGetActive()) child->close();
+       }},
+      // Alt+- opens the active document window's system menu, as Alt+Space opens the frame's.
+      {QKeySequence(Qt::ALT | Qt::Key_Minus),
+       [this] {
+         if (CMDIChildWnd* child = MDIGetActive()) child->showSystemMenu();
+       }},
+  };
+  for (const auto& [sequence, run] : keys) {
+    auto* action = new QAction(this);
+    action->setShortcut(sequence);
+    action->setShortcutContext(Qt::WindowShortcut);
+    connect(action, &QAction::triggered, this, run);
+    addAction(action);
+  }
+}
+
 QAction* CMDIFrameWnd::AddCommandAction(UINT id, const QString& text, QObject* owner) {
   QAction* action = MakeCommandAction(id, text, owner);
   commandActions_.emplace(id, action);
@@ -288,7 +331,9 @@ void CMDIFrameWnd::ShowMenu(UINT menuId) {
           menu->addAction(action);
         }
       }
-      if (popup.items.size() > 0 && popup.items.front().id == ID_WINDOW_NEW) FillWindowList(menu);
+      if (!popup.items.empty() && popup.items.front().id == ID_WINDOW_NEW) {
+        AppendWindowList(*menu, *this);
+      }
     };
     fill();
     // Recent files, the window list and enabled states are brought up to date on opening.
@@ -304,26 +349,8 @@ void CMDIFrameWnd::FillRecentFiles(QMenu* menu) {
   const std::vector<std::string>& entries = AfxGetApp()->RecentFiles()->Entries();
   for (std::size_t index = 0; index < entries.size(); ++index) {
     const QString text =
-        QStringLiteral("&%1 %2").arg(index + 1).arg(QString::fromStdString(entries[index]));
+        NumberedMenuText(static_cast<int>(index) + 1, QString::fromStdString(entries[index]));
     menu->addAction(MakeCommandAction(ID_FILE_MRU_FILE1 + static_cast<UINT>(index), text, menu));
-  }
-}
-
-void CMDIFrameWnd::FillWindowList(QMenu* menu) {
-  const QList<QMdiSubWindow*> windows =
-      mdiArea_ != nullptr ? mdiArea_->subWindowList() : QList<QMdiSubWindow*>();
-  if (windows.isEmpty()) return;
-  menu->addSeparator();
-  CMDIChildWnd* active = MDIGetActive();
-  for (int index = 0; index < windows.size(); ++index) {
-    QMdiSubWindow* window = windows[index];
-    QAction* action =
-        menu->addAction(QStringLiteral("&%1 %2").arg(index + 1).arg(window->windowTitle()));
-    action->setCheckable(true);
-    action->setChecked(window == active);
-    action->setStatusTip(LoadQString(0xEF1F));
-    connect(action, &QAction::triggered, this,
-            [this, window] { mdiArea_->setActiveSubWindow(window); });
   }
 }
 
@@ -339,12 +366,12 @@ void CMDIFrameWnd::OnActiveChildChanged() {
 void CMDIFrameWnd::UpdateFrameTitle() {
   QString title = ToQString(frameTitle_);
   CMDIChildWnd* child = MDIGetActive();
-  if ((style_ & FWS_ADDTOTITLE) != 0 && child != nullptr && !child->windowTitle().isEmpty()) {
-    title += QStringLiteral(" - ") + child->windowTitle();
-  }
-  // A maximised document window has no caption of its own; the frame's carries it.
   if (child != nullptr && child->isMaximized()) {
+    // A maximised document window has no caption of its own; the frame's carries it.
     title += QStringLiteral(" - [") + child->windowTitle() + QLatin1Char(']');
+  } else if ((style_ & FWS_ADDTOTITLE) != 0 && child != nullptr &&
+             !child->windowTitle().isEmpty()) {
+    title += QStringLiteral(" - ") + child->windowTitle();
   }
   setWindowTitle(title);
 }
@@ -379,11 +406,46 @@ std::vector<QMdiSubWindow*> CMDIFrameWnd::ArrangeableWindows(bool topFirst) cons
   return windows;
 }
 
+int CMDIFrameWnd::ArrangeIcons() {
+  std::vector<QMdiSubWindow*> icons;
+  std::vector<QSize> sizes;
+  for (QMdiSubWindow* window : mdiArea_->subWindowList()) {
+    if (window->isHidden() || !window->isMinimized()) continue;
+    icons.push_back(window);
+    sizes.push_back(window->size());
+  }
+  const IconRows rows = ArrangeIconRows(mdiArea_->viewport()->size(), sizes);
+  for (std::size_t index = 0; index < icons.size(); ++index) {
+    icons[index]->move(rows.places[index].topLeft());
+    icons[index]->raise();
+  }
+  return rows.height;
+}
+
+void CMDIFrameWnd::OnChildMinimised() {
+  ArrangeIcons();
+  // The keyboard goes on to the window used most recently that is not an icon.
+  QMdiSubWindow* active = mdiArea_->activeSubWindow();
+  if (active != nullptr && !active->isMinimized()) return;
+  const QList<QMdiSubWindow*> history = mdiArea_->subWindowList(QMdiArea::ActivationHistoryOrder);
+  for (auto window = history.rbegin(); window != history.rend(); ++window) {
+    if (!(*window)->isHidden() && !(*window)->isMinimized()) {
+      mdiArea_->setActiveSubWindow(*window);
+      return;
+    }
+  }
+}
+
+QSize CMDIFrameWnd::AreaAboveIcons() {
+  const QSize area = mdiArea_->viewport()->size();
+  return {area.width(), std::max(area.height() - ArrangeIcons(), 1)};
+}
+
 void CMDIFrameWnd::OnWindowCascade() {
   // The window on top stays on top, at the last offset.
   const std::vector<QMdiSubWindow*> windows = ArrangeableWindows(false);
   const std::vector<QRect> rects =
-      CascadeRects(mdiArea_->viewport()->size(), static_cast<int>(windows.size()), CascadeStep());
+      CascadeRects(AreaAboveIcons(), static_cast<int>(windows.size()), CascadeStep());
   for (std::size_t index = 0; index < windows.size(); ++index) {
     windows[index]->setGeometry(rects[index]);
     windows[index]->raise();
@@ -393,22 +455,13 @@ void CMDIFrameWnd::OnWindowCascade() {
 void CMDIFrameWnd::OnWindowTile() {
   const std::vector<QMdiSubWindow*> windows = ArrangeableWindows(true);
   const std::vector<QRect> rects =
-      TileHorizontallyRects(mdiArea_->viewport()->size(), static_cast<int>(windows.size()));
+      TileHorizontallyRects(AreaAboveIcons(), static_cast<int>(windows.size()));
   for (std::size_t index = 0; index < windows.size(); ++index) {
     windows[index]->setGeometry(rects[index]);
   }
 }
 
-void CMDIFrameWnd::OnWindowArrange() {
-  // Minimised windows line up along the bottom edge of the area, left to right.
-  int x = 0;
-  for (QMdiSubWindow* window : mdiArea_->subWindowList()) {
-    if (!window->isMinimized()) continue;
-    const QSize size = window->size();
-    window->move(x, mdiArea_->viewport()->height() - size.height());
-    x += size.width();
-  }
-}
+void CMDIFrameWnd::OnWindowArrange() { ArrangeIcons(); }
 
 void CMDIFrameWnd::OnBarCheck(UINT id) {
   if (id == ID_VIEW_STATUS_BAR && statusBar_ != nullptr) {
@@ -437,15 +490,15 @@ void CMDIFrameWnd::OnUpdateControlBarMenu(CCmdUI* ui) {
 }
 
 void CMDIFrameWnd::dragEnterEvent(QDragEnterEvent* event) {
-  if (!DroppedPageFiles(event->mimeData()).empty()) event->acceptProposedAction();
+  if (!DroppedFiles(event->mimeData()).empty()) event->acceptProposedAction();
 }
 
 void CMDIFrameWnd::dragMoveEvent(QDragMoveEvent* event) {
-  if (!DroppedPageFiles(event->mimeData()).empty()) event->acceptProposedAction();
+  if (!DroppedFiles(event->mimeData()).empty()) event->acceptProposedAction();
 }
 
 void CMDIFrameWnd::dropEvent(QDropEvent* event) {
-  const std::vector<std::string> paths = DroppedPageFiles(event->mimeData());
+  const std::vector<std::string> paths = DroppedFiles(event->mimeData());
   CWinApp* app = AfxGetApp();
   if (paths.empty() || app == nullptr) return;
   event->acceptProposedAction();

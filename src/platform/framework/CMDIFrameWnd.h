@@ -55,8 +55,10 @@ class CMDIFrameWnd : public QMainWindow, public CCmdTarget {
 
   QMdiArea* MdiArea() const { return mdiArea_; }
   CMDIChildWnd* MDIGetActive() const;
-  // Puts a new document window into the frame and activates it.
-  void AddChild(CMDIChildWnd* child);
+  // Puts a new document window into the frame at its place; with `show`, shows and activates
+  // it (ShowChild), otherwise it stays hidden until ShowChild.
+  void AddChild(CMDIChildWnd* child, bool show = true);
+  void ShowChild(CMDIChildWnd* child);
   // Makes `child` the active document window, restoring it when minimised.
   void MDIActivate(CMDIChildWnd* child);
 
@@ -104,9 +106,10 @@ class CMDIFrameWnd : public QMainWindow, public CCmdTarget {
   void ShowMenu(UINT menuId);
   // Adds the recent-file entries in place of the placeholder of `menu`.
   void FillRecentFiles(QMenu* menu);
-  // Appends the numbered list of document windows to the window popup.
-  void FillWindowList(QMenu* menu);
   void CreateAccelerators(UINT resourceId);
+  // The keys of multi-document windows: F10 (menu bar), Ctrl+F6 and Ctrl+Shift+F6 (next and
+  // previous window), Ctrl+F4 (close the active window), Alt+- (its system menu).
+  void CreateWindowKeys();
   QAction* MakeCommandAction(UINT id, const QString& text, QObject* owner);
   void UpdateFrameTitle();
   // The size of the area that holds the document windows, also before the frame is shown.
@@ -116,6 +119,14 @@ class CMDIFrameWnd : public QMainWindow, public CCmdTarget {
   // The document windows cascade and tile move, bottom of the stack first (or top first);
   // maximised ones are restored first.
   std::vector<QMdiSubWindow*> ArrangeableWindows(bool topFirst) const;
+  // Lines up the minimised windows along the bottom of the area (ArrangeIconRows) above the
+  // other windows; returns the height their rows take.
+  int ArrangeIcons();
+  // Places a newly minimised window and, when it was the active one, activates the window used
+  // most recently that is not minimised.
+  void OnChildMinimised();
+  // The area less the rows of icons, which cascade and tile leave free.
+  QSize AreaAboveIcons();
   void OnActiveChildChanged();
 
   UINT frameResourceId_ = 0;
@@ -132,11 +143,6 @@ class CMDIFrameWnd : public QMainWindow, public CCmdTarget {
   std::vector<CToolBar*> barsHiddenForPreview_;
 };
 
-// The local page files (.plim, any case) among the URLs of a drop, as native paths.
-std::vector<std::string> DroppedPageFiles(const QMimeData* data);
-// The status prompt of command `id`: the part of its string before the newline.
-QString CommandPrompt(UINT id);
-// The tooltip of command `id`: the part of its string after the newline.
-QString CommandTip(UINT id);
-// A resource string as Qt text; empty when there is none.
-QString LoadQString(UINT id);
+// The local files among the URLs of a drop whose names match a pattern of AFX_IDS_DROP_FILES
+// (any case), as native paths.
+std::vector<std::string> DroppedFiles(const QMimeData* data);

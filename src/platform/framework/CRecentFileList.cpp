@@ -2,6 +2,7 @@
 
 #include <QSettings>
 #include <algorithm>
+#include <climits>
 
 #include "platform/system/CStringQt.h"
 
@@ -36,8 +37,10 @@ void CRecentFileList::ReadList() {
   settings.beginGroup(ToQString(section_));
   entries_.clear();
   for (int number = 1; number <= size_; ++number) {
-    const QString path = settings.value(EntryKey(entryFormat_, number)).toString();
-    if (!path.isEmpty()) Add(path.toStdString());
+    const std::string path =
+        settings.value(EntryKey(entryFormat_, number)).toString().toStdString();
+    // An entry longer than any path can be names no file; the settings file may be hostile.
+    if (!path.empty() && path.size() < PATH_MAX) Add(path);
   }
   // Add() put the oldest first; restore newest-first order.
   std::reverse(entries_.begin(), entries_.end());

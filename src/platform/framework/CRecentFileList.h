@@ -19,7 +19,8 @@ class CRecentFileList {
   void Remove(int index);
   const std::vector<std::string>& Entries() const { return entries_; }
 
-  // Read from and write to the application's per-user settings.
+  // Read from and write to the application's per-user settings. Entries of PATH_MAX bytes or
+  // more are dropped on reading.
   void ReadList();
   void WriteList() const;
 

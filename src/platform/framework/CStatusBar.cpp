@@ -6,6 +6,7 @@
 
 #include "platform/framework/CMDIFrameWnd.h"
 #include "platform/framework/LockKeys.h"
+#include "platform/framework/ResourceStrings.h"
 
 namespace {
 

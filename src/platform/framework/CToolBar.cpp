@@ -3,8 +3,9 @@
 #include <QAction>
 
 #include "platform/framework/CMDIFrameWnd.h"
-#include "platform/framework/ResourceTypes.h"
 #include "platform/framework/ResourceImages.h"
+#include "platform/framework/ResourceStrings.h"
+#include "platform/framework/ResourceTypes.h"
 
 // Qt's tool bars draw their buttons flat already, so the control style needs nothing more.
 bool CToolBar::CreateEx(CMDIFrameWnd* parent, unsigned /*controlStyle*/, unsigned style,

@@ -13,8 +13,8 @@ class CPrintInfo;
 class QKeyEvent;
 
 // A view: the widget that shows one document. Its client area is the scroll area's viewport.
-// Commands reach it first; key presses reach its table as WM_KEYDOWN, then one WM_CHAR per
-// character they produce.
+// Commands reach it first; key presses reach its table as WM_KEYDOWN, then, for plain and
+// shifted keys, one WM_CHAR per character they produce.
 class CView : public QAbstractScrollArea, public CCmdTarget {
   Q_OBJECT
 
@@ -47,7 +47,8 @@ class CView : public QAbstractScrollArea, public CCmdTarget {
   // Draws one page (or one band of it) on a printer context; the base calls OnDraw.
   virtual void OnPrint(CDC* dc, CPrintInfo* info);
   // The file whose contents the view shows, empty when none: a print job names its output
-  // after it and never writes over it. The base gives the document's path.
+  // after it and never writes over it, and the framework's open path brings this view's window
+  // to the front rather than open the file again. The base gives the document's path.
   virtual std::string GetShownFile() const;
 
   // Gives the key message being handled its default processing.

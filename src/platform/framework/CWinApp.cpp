@@ -7,14 +7,14 @@
 #include "platform/framework/CDocTemplate.h"
 #include "platform/framework/CDocument.h"
 #include "platform/framework/CMDIFrameWnd.h"
+#include "platform/framework/DialogFrame.h"
 #include "platform/framework/InterfaceLanguage.h"
 #include "platform/framework/PrintSetupDialog.h"
-#include "platform/system/CFileDialog.h"
-#include "platform/system/CStringQt.h"
-#include "platform/framework/DialogFrame.h"
 #include "platform/framework/ResourceTypes.h"
 #include "platform/framework/TerminationSignals.h"
 #include "platform/framework/WidgetDialogs.h"
+#include "platform/system/CFileDialog.h"
+#include "platform/system/CStringQt.h"
 
 namespace {
 
@@ -65,7 +65,7 @@ CString AfxGetAppName() {
 
 bool CWinApp::InitInstance() {
   // Without the translations Qt's own texts stay English; the program runs all the same.
-  InstallChineseQtTexts();
+  InstallResourceLanguage();
   m_pszAppName = AfxGetAppName();
   QCoreApplication::setApplicationName(ToQString(m_pszAppName));
   return true;
@@ -114,15 +114,17 @@ CDocument* CWinApp::OpenDocumentFile(const std::string& named) {
   // Documents and the recent-file list keep full paths, so an entry still opens from another
   // working folder.
   const std::string path = FullPath(named);
-  // A file the framework already opened is not opened twice: its window comes to the front.
-  CDocument* document = templates_.front()->FindDocumentOf(path);
-  if (document != nullptr && m_pMainWnd != nullptr) {
-    m_pMainWnd->MDIActivate(templates_.front()->FramesOf(document).front());
-  } else {
-    document = templates_.front()->OpenDocumentFile(&path);
+  // A file a window already shows is not opened twice (its view may hold it): that window
+  // comes to the front, and the list names the file as its view does.
+  for (const std::unique_ptr<CMultiDocTemplate>& docTemplate : templates_) {
+    CMDIChildWnd* showing = docTemplate->FindFrameShowing(path);
+    if (showing == nullptr) continue;
+    if (m_pMainWnd != nullptr) m_pMainWnd->MDIActivate(showing);
+    AddToRecentFileList(showing->GetActiveView()->GetShownFile());
+    return showing->GetActiveDocument();
   }
-  // The list names the file as the document that shows it does.
-  if (document != nullptr) AddToRecentFileList(document->GetPathName());
+  CDocument* document = templates_.front()->OpenDocumentFile(&path);
+  if (document != nullptr) AddToRecentFileList(path);
   return document;
 }
 
@@ -166,8 +168,10 @@ void CWinApp::OnOpenRecentFile(UINT id) {
   const std::vector<std::string>& entries = m_pRecentFileList->Entries();
   if (index >= entries.size()) return;
   const std::string path = entries[index];
-  // An entry that no longer opens leaves the list, as the user has been told.
-  if (OpenDocumentFile(path) == nullptr) {
+  // An entry whose file is gone leaves the list, as the user has been told; one that cannot be
+  // opened now (held, refused, not permitted) stays for later.
+  std::error_code error;
+  if (OpenDocumentFile(path) == nullptr && !std::filesystem::exists(path, error) && !error) {
     m_pRecentFileList->Remove(static_cast<int>(index));
     m_pRecentFileList->WriteList();
   }

@@ -59,9 +59,9 @@ class CWinApp : public CCmdTarget {
   bool ProcessShellCommand(CCommandLineInfo& info);
 
   // The framework's open path: a titled document window with the file loaded, added to the
-  // recent-file list, both under the file's full path. A file that a document opened this way
-  // still shows activates that document's first window instead. Null when the file cannot be
-  // opened (the user has been told why).
+  // recent-file list, both under the file's full path. A file that a window already shows
+  // (CView::GetShownFile, however it was opened) activates that window instead and returns its
+  // document. Null when the file cannot be opened (the user has been told why).
   CDocument* OpenDocumentFile(const std::string& path);
   // Adds `path` to the recent-file list and writes the list to the settings at once.
   void AddToRecentFileList(const std::string& path);

@@ -88,6 +88,24 @@ inline constexpr UINT IDS_PREVIEW_ZOOM_OUT = 0xF122;
 inline constexpr UINT IDS_PREVIEW_CLOSE = 0xF123;
 inline constexpr UINT IDS_PREVIEW_ZOOM = 0xF124;
 
+// Strings of the framework's own menus and dialogs, which the program's resources define as
+// they define every other string.
+inline constexpr UINT AFX_IDS_SCNEXTWINDOW = 0xEF04;   // prompt of the system menu's next window
+inline constexpr UINT AFX_IDS_MDICHILD = 0xEF1F;       // prompt of a window-list entry
+inline constexpr UINT AFX_IDS_DROP_FILES = 0xF140;     // patterns of the files a drop opens, ';'
+inline constexpr UINT AFX_IDS_NEXT_WINDOW = 0xF141;    // the system menu's next-window item
+inline constexpr UINT AFX_IDS_MORE_WINDOWS = 0xF142;   // the window popup's item after nine,
+                                                       // its text, a newline, its prompt
+inline constexpr UINT AFX_IDS_SELECT_WINDOW = 0xF143;  // its dialog's title, a newline, the
+                                                       // label of the list
+inline constexpr UINT AFX_IDS_PRINTER = 0xF150;        // print set-up: the printer group
+inline constexpr UINT AFX_IDS_PRINTER_NAME = 0xF151;
+inline constexpr UINT AFX_IDS_PAPER = 0xF152;
+inline constexpr UINT AFX_IDS_PAPER_SIZE = 0xF153;
+inline constexpr UINT AFX_IDS_ORIENTATION = 0xF154;
+inline constexpr UINT AFX_IDS_PORTRAIT = 0xF155;
+inline constexpr UINT AFX_IDS_LANDSCAPE = 0xF156;
+
 // The OK and Cancel push-button commands of a dialog.
 inline constexpr UINT kIdOkCommand = 1;
 inline constexpr UINT kIdCancelCommand = 2;

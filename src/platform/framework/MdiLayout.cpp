@@ -42,3 +42,30 @@ std::vector<QRect> TileHorizontallyRects(QSize area, int count) {
   }
   return rects;
 }
+
+IconRows ArrangeIconRows(QSize area, const std::vector<QSize>& icons) {
+  IconRows rows;
+  // Rows are filled left to right first; each row's top is known once the rows below are.
+  std::vector<std::size_t> rowStarts;
+  int x = 0;
+  for (std::size_t index = 0; index < icons.size(); ++index) {
+    if (index == 0 || (x > 0 && x + icons[index].width() > area.width())) {
+      rowStarts.push_back(index);
+      x = 0;
+    }
+    rows.places.emplace_back(QPoint(x, 0), icons[index]);
+    x += icons[index].width();
+  }
+  rowStarts.push_back(icons.size());
+  for (std::size_t row = 0; row + 1 < rowStarts.size(); ++row) {
+    int rowHeight = 0;
+    for (std::size_t index = rowStarts[row]; index < rowStarts[row + 1]; ++index) {
+      rowHeight = std::max(rowHeight, icons[index].height());
+    }
+    rows.height += rowHeight;
+    for (std::size_t index = rowStarts[row]; index < rowStarts[row + 1]; ++index) {
+      rows.places[index].moveBottom(area.height() - 1 - (rows.height - rowHeight));
+    }
+  }
+  return rows;
+}

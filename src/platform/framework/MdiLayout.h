@@ -20,3 +20,12 @@ std::vector<QRect> CascadeRects(QSize area, int count, int step);
 // `count` windows one above the other, each the full width of the area; the heights differ by
 // at most one pixel, the taller ones first.
 std::vector<QRect> TileHorizontallyRects(QSize area, int count);
+
+// Minimised document windows (icons) of sizes `icons`, in that order, side by side along the
+// bottom edge of the area from the left; an icon that does not fit beside the one before
+// starts a row above. Their places, and the height all rows take together.
+struct IconRows {
+  std::vector<QRect> places;
+  int height = 0;
+};
+IconRows ArrangeIconRows(QSize area, const std::vector<QSize>& icons);

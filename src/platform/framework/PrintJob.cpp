@@ -7,10 +7,10 @@
 #include <cerrno>
 #include <optional>
 
-#include "platform/framework/CMDIFrameWnd.h"
 #include "platform/framework/CPrintInfo.h"
 #include "platform/framework/CView.h"
 #include "platform/framework/PdfPrintFile.h"
+#include "platform/framework/ResourceStrings.h"
 #include "platform/system/BandDrawing.h"
 #include "platform/system/CDC.h"
 

@@ -12,6 +12,7 @@
 #include "platform/framework/CView.h"
 #include "platform/framework/CWinApp.h"
 #include "platform/framework/PreviewSheet.h"
+#include "platform/framework/ResourceStrings.h"
 #include "platform/system/CStringQt.h"
 #include "platform/system/MessageBox.h"
 

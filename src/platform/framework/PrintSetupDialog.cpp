@@ -13,8 +13,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "platform/framework/CMDIFrameWnd.h"
 #include "platform/framework/CommandIds.h"
+#include "platform/framework/ResourceStrings.h"
 
 namespace {
 
@@ -47,25 +47,25 @@ PrintSetupDialog::PrintSetupDialog(QPrinter& printer, QWidget* parent)
                           ? PdfEntry()
                           : printers_->findText(printer.printerName());
   printers_->setCurrentIndex(current >= 0 ? current : 0);
-  auto* printerBox = new QGroupBox(QStringLiteral("打印机"));
+  auto* printerBox = new QGroupBox(LoadQString(AFX_IDS_PRINTER));
   auto* printerForm = new QFormLayout(printerBox);
-  printerForm->addRow(QStringLiteral("名称(&N):"), printers_);
+  printerForm->addRow(LoadQString(AFX_IDS_PRINTER_NAME), printers_);
 
   paperSizes_ = new QComboBox;
   FillPaperSizes();
   connect(printers_, &QComboBox::currentIndexChanged, this, &PrintSetupDialog::FillPaperSizes);
-  auto* paperBox = new QGroupBox(QStringLiteral("纸张"));
+  auto* paperBox = new QGroupBox(LoadQString(AFX_IDS_PAPER));
   auto* paperForm = new QFormLayout(paperBox);
-  paperForm->addRow(QStringLiteral("大小(&Z):"), paperSizes_);
+  paperForm->addRow(LoadQString(AFX_IDS_PAPER_SIZE), paperSizes_);
 
-  auto* portrait = new QRadioButton(QStringLiteral("纵向(&O)"));
-  auto* landscape = new QRadioButton(QStringLiteral("横向(&A)"));
+  auto* portrait = new QRadioButton(LoadQString(AFX_IDS_PORTRAIT));
+  auto* landscape = new QRadioButton(LoadQString(AFX_IDS_LANDSCAPE));
   orientation_ = new QButtonGroup(this);
   orientation_->addButton(portrait, kPortrait);
   orientation_->addButton(landscape, kLandscape);
   (printer.pageLayout().orientation() == QPageLayout::Landscape ? landscape : portrait)
       ->setChecked(true);
-  auto* orientationBox = new QGroupBox(QStringLiteral("方向"));
+  auto* orientationBox = new QGroupBox(LoadQString(AFX_IDS_ORIENTATION));
   auto* orientationRow = new QVBoxLayout(orientationBox);
   orientationRow->addWidget(portrait);
   orientationRow->addWidget(landscape);

@@ -8,11 +8,11 @@ class QButtonGroup;
 class QComboBox;
 class QPrinter;
 
-// The printer set-up dialog of Print Setup, titled "打印设置": the printer (each installed
-// printer, then output to a PDF file), the paper size and the orientation, with 确定 and
-// 取消. It opens on the printer's current choice; accepting it writes the choice into the
-// printer, cancelling leaves the printer untouched. It never asks for a file name: the file of
-// PDF output is chosen in the print dialog.
+// The printer set-up dialog of Print Setup, titled with the command's tooltip: the printer
+// (each installed printer, then output to a PDF file), the paper size and the orientation, with
+// OK and Cancel; its labels are the AFX_IDS_PRINTER... strings. It opens on the printer's current
+// choice; accepting it writes the choice into the printer, cancelling leaves the printer untouched.
+// It never asks for a file name: the file of PDF output is chosen in the print dialog.
 class PrintSetupDialog : public QDialog {
   Q_OBJECT
 

@@ -92,6 +92,8 @@ const ToolBarResource* FindToolBarResource(UINT id);
 const DialogResource* FindDialogResource(UINT id);
 // The string of that id, or null.
 const wchar_t* FindStringResource(UINT id);
+// The language the strings are written in, as a locale name ("zh_CN").
+const char* ResourceLanguage();
 
 // The entry of `table` whose `id` is `id`, or null; resource tables are small.
 template <typename Resource>
@@ -100,4 +102,16 @@ const Resource* FindResourceById(std::span<const Resource> table, UINT id) {
     if (entry.id == id) return &entry;
   }
   return nullptr;
+}
+
+// Whether every entry of `table` has an id of its own; a second entry under one id would never
+// be found. Meant for static_assert beside each table.
+template <typename Resource>
+constexpr bool ResourceIdsAreUnique(std::span<const Resource> table) {
+  for (std::size_t first = 0; first < table.size(); ++first) {
+    for (std::size_t second = first + 1; second < table.size(); ++second) {
+      if (table[first].id == table[second].id) return false;
+    }
+  }
+  return true;
 }

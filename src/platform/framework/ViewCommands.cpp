@@ -16,9 +16,15 @@ void CView::keyPressEvent(QKeyEvent* event) {
       WM_KEYDOWN,
       event->nativeVirtualKey() != 0 ? event->nativeVirtualKey() : static_cast<UINT>(event->key()),
       repeat, flags);
+  // Only plain and shifted keys type characters (AltGr and the keypad count as plain); Ctrl
+  // and Alt combinations are commands and menu keys, never characters.
+  const Qt::KeyboardModifiers typing =
+      Qt::ShiftModifier | Qt::KeypadModifier | Qt::GroupSwitchModifier;
   bool charBound = false;
-  for (const QChar character : event->text()) {
-    charBound |= DispatchWindowMessage(WM_CHAR, character.unicode(), repeat, flags);
+  if ((event->modifiers() & ~typing) == 0) {
+    for (const QChar character : event->text()) {
+      charBound |= DispatchWindowMessage(WM_CHAR, character.unicode(), repeat, flags);
+    }
   }
   if (!keyBound && !charBound) Default();
   currentKey_ = outer;
