@@ -135,6 +135,38 @@ TEST(CliGrep, MatchesCountsAndExitCodes) {
   }
 }
 
+// Searches that fail are errors, never misses: a pattern refused, a label whose search gave up
+// at its bound (the other lines are still searched), output that was lost.
+TEST(CliGrep, FailuresAreErrors) {
+  TempDir dir;
+  const std::string page = dir.File("page.plim");
+  PageDraft draft;
+  draft.lines = {DraftLine(0, 0, 1, 1, {}, "ab"), DraftLine(0, 0, 1, 1, {}, std::string(3000, 'a')),
+                 DraftLine(0, 0, 1, 1, {}, "xab")};
+  ASSERT_TRUE(WritePageFile(page, draft));
+  const std::string cli = BuiltProgram("plimdisp-cli");
+  const std::string gaveUp = page + ":2: the search gave up at its bound";
+  const struct {
+    std::vector<std::string> arguments;
+    std::string out, err;  // err: a part of it
+  } cases[] = {
+      {{"grep", "(a*)\\1b", page}, page + ":1: ab\n" + page + ":3: xab\n", gaveUp},
+      {{"grep", "-c", "(a*)\\1b", page}, page + ":2\n", gaveUp},
+      {{"grep", "(", page}, "", "bad pattern '(': Unmatched ( or \\("},
+      {{"grep", std::string(600, '(') + std::string(600, ')'), page}, "", "nested more than 500"},
+      {{"-c", "exec \"$0\" grep b \"$1\" >/dev/full", cli, page}, "", "write error"},
+      {{"-c", "exec \"$0\" grep -c x \"$1\" >/dev/full", cli, page}, "", "write error"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.arguments[1]);
+    const bool shell = c.arguments.front() == "-c";
+    const ProgramResult result = shell ? RunProgram("/bin/sh", c.arguments) : Cli(c.arguments);
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_EQ(result.out, c.out);
+    EXPECT_NE(result.err.find(c.err), std::string::npos) << result.err;
+  }
+}
+
 }  // namespace
 
 namespace {

@@ -2,14 +2,15 @@
 // checks and reports what is questionable in it, one finding per line.
 #include <algorithm>
 #include <cstdio>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "cli/commands/CommandLine.h"
-#include "cli/pages/PageBatch.h"
-#include "cli/pages/PageChecks.h"
 #include "cli/commands/Subcommand.h"
 #include "cli/output/TextFormat.h"
+#include "cli/pages/PageBatch.h"
+#include "cli/pages/PageChecks.h"
 
 namespace {
 
@@ -44,23 +45,33 @@ int RunCheck(Arguments arguments) {
   // first's.
   if (json) PrintOut("{\"pages\":[");
   const auto perPage = [&](const std::string& path, std::size_t index, bool) {
-    ZeroLabelBytes zeroLabelBytes{};
-    PageLoadFailure failure;
-    const std::optional<CliPage> page = LoadPage(
-        path, failure,
-        [&](std::int32_t line, std::span<const std::uint8_t> stored) {
-          zeroLabelBytes[static_cast<std::size_t>(line)] =
-              static_cast<std::int32_t>(std::count(stored.begin(), stored.end(), 0));
-        },
-        ReadDepth::kTable);
-    const std::vector<Finding> findings = page ? CheckPage(*page, zeroLabelBytes, parsed.codePage)
-                                               : std::vector<Finding>{LoadFailureFinding(failure)};
+    std::vector<Finding> findings;
+    bool read = false;
+    try {
+      ZeroLabelBytes zeroLabelBytes{};
+      PageLoadFailure failure;
+      const std::optional<CliPage> page = LoadPage(
+          path, failure,
+          [&](std::int32_t line, std::span<const std::uint8_t> stored) {
+            zeroLabelBytes[static_cast<std::size_t>(line)] =
+                static_cast<std::int32_t>(std::count(stored.begin(), stored.end(), 0));
+          },
+          ReadDepth::kTable);
+      read = page.has_value();
+      findings = page ? CheckPage(*page, zeroLabelBytes, parsed.codePage)
+                      : std::vector<Finding>{LoadFailureFinding(failure)};
+    } catch (const std::bad_alloc&) {
+      // Still one entry for the page, so the JSON report keeps its shape.
+      read = false;
+      findings = {
+          {FindingKind::kRefused, 0, std::string(kCannotOpenMessage) + ": " + kNotEnoughMemory}};
+    }
     if (json) {
-      PrintOut((index > 0 ? "," : "") + AsJson(path, !page, findings));
+      PrintOut((index > 0 ? "," : "") + AsJson(path, !read, findings));
     } else {
       for (const Finding& finding : findings) PrintOut(AsText(path, finding));
     }
-    return page.has_value();
+    return read;
   };
   const int exitCode = ForEachPage(ExpandPageInputs(parsed.inputs), perPage, parsed.jobs);
   if (json) PrintOut("]}\n");

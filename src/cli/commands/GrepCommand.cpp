@@ -1,19 +1,19 @@
 // plimdisp-cli grep PATTERN PATH... [-c] [--json] [--codepage NAME]: the lines whose labels,
-// decoded to UTF-8, match a POSIX extended regular expression (the dialect of `grep -E`, with
-// characters, not bytes, as its units). Exit status as grep's: 0 something matched, 1 nothing
-// did, 2 an error (a page refused, a bad pattern, wrong usage).
-#include <regex.h>
-
+// decoded from the code page, match a POSIX extended regular expression (the dialect of
+// `grep -E`, with characters, not bytes, as its units; see LabelPattern). Exit status as
+// grep's: 0 something matched, 1 nothing did, 2 an error (a page refused, a bad pattern, a
+// label whose search was given up, lost output, wrong usage).
 #include <atomic>
 #include <clocale>
-#include <memory>
 #include <string>
 
 #include "cli/commands/CommandLine.h"
 #include "cli/commands/Subcommand.h"
 #include "cli/output/TextFormat.h"
+#include "cli/pages/LabelPattern.h"
 #include "cli/pages/PageBatch.h"
 #include "cli/pages/PageInfo.h"
+#include "platform/system/CodePage.h"
 
 namespace {
 
@@ -21,38 +21,8 @@ constexpr OptionSpec kGrepOptions[] = {{"-c"}, {"--json"}, {"-j", true}};
 constexpr int kExitNoMatch = 1;
 constexpr int kExitError = 2;
 
-// A compiled pattern, freed with it.
-class Pattern {
- public:
-  Pattern() = default;
-  ~Pattern() {
-    if (compiled_) regfree(&regex_);
-  }
-  Pattern(const Pattern&) = delete;
-  Pattern& operator=(const Pattern&) = delete;
-
-  // Compiles `pattern`; on failure returns the reason.
-  std::optional<std::string> Compile(const std::string& pattern) {
-    const int error = regcomp(&regex_, pattern.c_str(), REG_EXTENDED | REG_NOSUB);
-    if (error == 0) {
-      compiled_ = true;
-      return std::nullopt;
-    }
-    char reason[256];
-    regerror(error, &regex_, reason, sizeof reason);
-    return std::string(reason);
-  }
-  bool Matches(const std::string& text) const {
-    return regexec(&regex_, text.c_str(), 0, nullptr, 0) == 0;
-  }
-
- private:
-  regex_t regex_{};
-  bool compiled_ = false;
-};
-
-// Matching works on characters only under a UTF-8 character type; the C library's UTF-8 locale
-// is always there on the systems this runs on, the others are tried after it.
+// Character classes work on characters only under a UTF-8 character type; the C library's
+// UTF-8 locale is always there on the systems this runs on, the others are tried after it.
 bool UseUtf8Characters() {
   for (const char* name : {"C.UTF-8", "C.utf8", "en_US.UTF-8"}) {
     if (std::setlocale(LC_CTYPE, name) != nullptr) return true;
@@ -60,13 +30,33 @@ bool UseUtf8Characters() {
   return false;
 }
 
-std::string MatchText(const std::string& path, std::int32_t line, const std::string& label,
-                      bool json) {
-  if (json) {
-    return "{\"file\":" + JsonQuoted(path) + ",\"line\":" + std::to_string(line) +
-           ",\"label\":" + JsonQuoted(label) + "}\n";
-  }
-  return DisplayText(path) + ":" + std::to_string(line) + ": " + DisplayText(label) + "\n";
+// Searches the label of `line`. A pattern without back-references takes the label as it is
+// decoded, a piece at a time, and stops at the first match; one with them needs it whole.
+LabelPattern::Outcome SearchLabel(const LabelPattern& pattern, const PageLine& line,
+                                  std::string_view codePage) {
+  if (pattern.NeedsWholeText()) return pattern.Search(LabelText(line, codePage));
+  PatternScan scan(pattern);
+  DecodeLabel(line, codePage, [&](std::wstring_view piece) {
+    for (const wchar_t c : piece) {
+      if (!scan.Add(static_cast<char32_t>(c))) return false;
+    }
+    return true;
+  });
+  return scan.Finish();
+}
+
+// Prints a matching line, its label decoded again a piece at a time rather than held whole.
+void PrintMatch(const std::string& path, std::int32_t number, const PageLine& line,
+                std::string_view codePage, bool json) {
+  const std::string where = std::to_string(number);
+  PrintOut(json ? "{\"file\":" + JsonQuoted(path) + ",\"line\":" + where + ",\"label\":\""
+                : DisplayText(path) + ":" + where + ": ");
+  DecodeLabel(line, codePage, [&](std::wstring_view piece) {
+    const std::string text = WideToUtf8(piece);
+    PrintOut(json ? JsonEscaped(text) : DisplayText(text));
+    return true;
+  });
+  PrintOut(json ? "\"}\n" : "\n");
 }
 
 std::string CountText(const std::string& path, std::size_t count, bool json) {
@@ -79,19 +69,20 @@ int RunGrep(Arguments arguments) {
   if (const int* exitCode = std::get_if<int>(&outcome)) return *exitCode;
   ParsedArguments& parsed = std::get<ParsedArguments>(outcome);
   if (parsed.inputs.size() < 2) return UsageError(kGrepCommand, "PATH is missing");
-  const std::string pattern = parsed.inputs.front();
+  const std::string patternText = parsed.inputs.front();
   parsed.inputs.erase(parsed.inputs.begin());
   const bool counts = parsed.Has("-c");
   const bool json = parsed.Has("--json");
 
   if (!UseUtf8Characters()) {
-    std::fprintf(stderr, "plimdisp-cli grep: no UTF-8 locale to match characters in\n");
+    PrintErr("plimdisp-cli grep: no UTF-8 locale to match characters in\n");
     return kExitError;
   }
-  Pattern regex;
-  if (const std::optional<std::string> problem = regex.Compile(pattern)) {
-    std::fprintf(stderr, "plimdisp-cli grep: bad pattern '%s': %s\n", DisplayText(pattern).c_str(),
-                 problem->c_str());
+  std::string problem;
+  const std::optional<LabelPattern> pattern = LabelPattern::Compile(patternText, problem);
+  if (!pattern) {
+    PrintErr("plimdisp-cli grep: bad pattern '" + DisplayText(patternText) +
+             "': " + DisplayText(problem) + "\n");
     return kExitError;
   }
 
@@ -100,18 +91,30 @@ int RunGrep(Arguments arguments) {
     const std::optional<CliPage> page = LoadPageOrReport(path, several, ReadDepth::kTable);
     if (!page) return false;
     std::size_t count = 0;
-    std::string out;
+    bool decided = true;
     for (std::int32_t i = 0; i < page->body->UsedLines(); ++i) {
-      const std::string label =
-          LabelText(page->body->lines[static_cast<std::size_t>(i)], parsed.codePage);
-      if (!regex.Matches(label)) continue;
-      ++count;
-      if (!counts) out += MatchText(path, i + 1, label, json);
+      const PageLine& line = page->body->lines[static_cast<std::size_t>(i)];
+      switch (SearchLabel(*pattern, line, parsed.codePage)) {
+        case LabelPattern::Outcome::kNoMatch:
+          break;
+        case LabelPattern::Outcome::kGaveUp:
+          // Neither a match nor a miss: the run fails rather than pass it over in silence.
+          decided = false;
+          PrintErr(DisplayText(path) + ":" + std::to_string(i + 1) +
+                   ": the search gave up at its bound (" +
+                   std::to_string(LabelPattern::kBaseSteps) + " steps and " +
+                   std::to_string(LabelPattern::kStepsPerCharacter) +
+                   " per character of the label), so the line is neither a match nor a miss\n");
+          break;
+        case LabelPattern::Outcome::kMatch:
+          ++count;
+          if (!counts) PrintMatch(path, i + 1, line, parsed.codePage, json);
+          break;
+      }
     }
-    if (counts) out = CountText(path, count, json);
+    if (counts) PrintOut(CountText(path, count, json));
     if (count > 0) matched = true;
-    PrintOut(out);
-    return true;
+    return decided;
   };
   const int exitCode = ForEachPage(ExpandPageInputs(parsed.inputs), perPage, parsed.jobs);
   if (exitCode != kExitOk) return kExitError;
@@ -124,5 +127,6 @@ const Subcommand kGrepCommand{
     "grep", "grep PATTERN PATH... [-c] [--json] [-j N] [--codepage NAME]",
     "Print FILE:LINE: LABEL for every line whose label matches PATTERN, a POSIX extended "
     "regular expression (as grep -E) over characters; -c counts matches per file. Exit 0 when "
-    "something matched, 1 when nothing did, 2 on errors. -j N reads N pages at a time.",
-    RunGrep};
+    "something matched, 1 when nothing did, 2 on errors (a search given up at its step bound "
+    "among them). -j N reads N pages at a time.",
+    RunGrep, kExitError};

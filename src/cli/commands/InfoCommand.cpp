@@ -1,13 +1,14 @@
 // plimdisp-cli info FILE... [--json] [--codepage NAME]: the header fields, the page record and
 // every line record of each page.
 #include <cstdio>
+#include <new>
 #include <string>
 
 #include "cli/commands/CommandLine.h"
-#include "cli/pages/PageBatch.h"
-#include "cli/pages/PageInfo.h"
 #include "cli/commands/Subcommand.h"
 #include "cli/output/TextFormat.h"
+#include "cli/pages/PageBatch.h"
+#include "cli/pages/PageInfo.h"
 
 namespace {
 
@@ -25,18 +26,26 @@ int RunInfo(Arguments arguments) {
     const std::optional<CliPage> page = LoadPageOrReport(path, several, ReadDepth::kTable);
     if (!page) return false;
     bool whole = true;
-    if (json) {
-      // One object per line; in a batch each names its file.
-      whole = WritePageInfoJson(*page, parsed.codePage, several ? path : std::string(), PrintOut);
-    } else {
-      if (several) PrintOut(std::string(first ? "" : "\n") + "file: " + DisplayText(path) + "\n");
-      whole = WritePageInfoText(*page, parsed.codePage, PrintOut);
+    std::string problem = DescribePageFault({.error = PageError::kReadFailed});
+    try {
+      if (json) {
+        // One object per line; in a batch each names its file.
+        whole = WritePageInfoJson(*page, parsed.codePage, several ? path : std::string(), PrintOut);
+      } else {
+        if (several) {
+          PrintOut(std::string(first ? "" : "\n") + "file: " + DisplayText(path) + "\n");
+        }
+        whole = WritePageInfoText(*page, parsed.codePage, PrintOut);
+      }
+    } catch (const std::bad_alloc&) {
+      whole = false;
+      problem = kNotEnoughMemory;
     }
     first = false;
     if (!whole) {
+      // The report stops where it failed; its line is ended, so the next page's starts afresh.
       PrintOut("\n");
-      PrintErr(DisplayText(path) + ": " + kCannotOpenMessage + ": " +
-               DescribePageFault({.error = PageError::kReadFailed}) + "\n");
+      PrintErr(DisplayText(path) + ": " + kCannotOpenMessage + ": " + problem + "\n");
     }
     return whole;
   });

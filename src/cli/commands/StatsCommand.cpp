@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <memory>
 #include <mutex>
+#include <new>
 
 #include "cli/commands/CommandLine.h"
 #include "cli/commands/Subcommand.h"
@@ -104,14 +105,21 @@ int RunStats(Arguments arguments) {
   const auto stats = std::make_unique<CorpusStats>();
   std::mutex statsMutex;
   const auto perPage = [&](const std::string& path, std::size_t, bool several) {
-    const std::optional<CliPage> page = LoadPageOrReport(path, several, ReadDepth::kTable);
-    const std::lock_guard lock(statsMutex);
-    if (page) {
-      stats->AddPage(*page, parsed.codePage);
-    } else {
-      stats->AddRefused();
+    try {
+      const std::optional<CliPage> page = LoadPageOrReport(path, several, ReadDepth::kTable);
+      if (page) {
+        PageCharacters characters = CountPageCharacters(*page, parsed.codePage);
+        const std::lock_guard lock(statsMutex);
+        stats->AddPage(*page, std::move(characters));
+        return true;
+      }
+    } catch (const std::bad_alloc&) {
+      // Nothing of the page was added: it counts as refused, like one the reader refused.
+      PrintErr(DisplayText(path) + ": " + kNotEnoughMemory + "\n");
     }
-    return page.has_value();
+    const std::lock_guard lock(statsMutex);
+    stats->AddRefused();
+    return false;
   };
   const int exitCode = ForEachPage(ExpandPageInputs(parsed.inputs), perPage, parsed.jobs);
   PrintOut(parsed.Has("--json") ? stats->Json() : stats->Text());

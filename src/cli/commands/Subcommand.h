@@ -20,6 +20,8 @@ struct Subcommand {
   std::string_view synopsis;  // e.g. "info FILE [--json]"
   std::string_view summary;   // one line for the global help
   int (*run)(Arguments arguments);
+  // The exit code of a run that fails as a whole (output lost, memory out), at the least.
+  int failureExitCode = kExitCannotOpen;
 };
 
 // Prints the synopsis of `command` to `out`, for its --help and for usage errors.

@@ -45,7 +45,8 @@ void PrintUsage(std::FILE* out) {
                "direction and zero-width marks and line separators are shown as \\xHH.\n");
 }
 
-int Run(const std::vector<std::string_view>& arguments) {
+// Runs the command `arguments` name; `failureExitCode` receives its Subcommand::failureExitCode.
+int Run(const std::vector<std::string_view>& arguments, int& failureExitCode) {
   if (arguments.empty()) {
     PrintUsage(stderr);
     return kExitUsage;
@@ -60,7 +61,10 @@ int Run(const std::vector<std::string_view>& arguments) {
     return kExitOk;
   }
   for (const Subcommand* command : AllSubcommands()) {
-    if (command->name == first) return command->run(Arguments(arguments).subspan(1));
+    if (command->name == first) {
+      failureExitCode = command->failureExitCode;
+      return command->run(Arguments(arguments).subspan(1));
+    }
   }
   std::fprintf(stderr, "plimdisp-cli: unknown command '%s'\n\n", DisplayText(first).c_str());
   PrintUsage(stderr);
@@ -72,12 +76,15 @@ int Run(const std::vector<std::string_view>& arguments) {
 int main(int argc, char** argv) {
   qInstallMessageHandler(QtMessagesQuietly);
   GuardStandardStreams();
+  int failureExitCode = kExitCannotOpen;
   int exitCode = kExitCannotOpen;
   try {
-    exitCode = Run(std::vector<std::string_view>(argv + (argc > 0 ? 1 : 0), argv + argc));
+    exitCode =
+        Run(std::vector<std::string_view>(argv + (argc > 0 ? 1 : 0), argv + argc), failureExitCode);
   } catch (const std::bad_alloc&) {
     // Commands refuse what they cannot allocate; this catches what a library throws.
     std::fprintf(stderr, "plimdisp-cli: %s\n", kNotEnoughMemory);
+    exitCode = failureExitCode;
   }
-  return FinishStandardStreams(exitCode);
+  return FinishStandardStreams(exitCode, failureExitCode);
 }

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -37,7 +38,7 @@ void NoteStandardOutputError() {
   g_outputErrno.compare_exchange_strong(none, errno != 0 ? errno : EIO);
 }
 
-int FinishStandardStreams(int exitCode) {
+int FinishStandardStreams(int exitCode, int lostExitCode) {
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) NoteStandardOutputError();
   // A close that fails with EBADF lost nothing when nothing was written.
   if (std::fclose(stdout) != 0 && errno != EBADF) NoteStandardOutputError();
@@ -46,6 +47,5 @@ int FinishStandardStreams(int exitCode) {
     std::fprintf(stderr, "plimdisp-cli: write error: %s\n", SystemReason(lost).c_str());
   }
   const bool errorsLost = std::fflush(stderr) != 0 || std::ferror(stderr);
-  if ((lost != 0 || errorsLost) && exitCode == 0) return 1;
-  return exitCode;
+  return lost != 0 || errorsLost ? std::max(exitCode, lostExitCode) : exitCode;
 }

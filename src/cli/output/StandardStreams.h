@@ -13,6 +13,6 @@ bool IsWritableDescriptor(int fd);
 // Records the errno of a failed write or flush of stdout; the first reason is kept.
 void NoteStandardOutputError();
 
-// Flushes and closes stdout and flushes stderr. Returns `exitCode`, or 1 (when `exitCode` is 0)
-// after reporting "plimdisp-cli: write error: <reason>" when any output was lost.
-int FinishStandardStreams(int exitCode);
+// Flushes and closes stdout and flushes stderr. Returns `exitCode`, or `lostExitCode` when that
+// is higher, after reporting "plimdisp-cli: write error: <reason>", when any output was lost.
+int FinishStandardStreams(int exitCode, int lostExitCode = 1);

@@ -135,7 +135,32 @@ void CorpusStats::Merge(const CorpusStats& other) {
   widths_.Merge(other.widths_);
 }
 
-void CorpusStats::AddPage(const CliPage& page, std::string_view codePage) {
+PageCharacters CountPageCharacters(const CliPage& page, std::string_view codePage) {
+  PageCharacters characters;
+  for (std::int32_t i = 0; i < page.body->UsedLines(); ++i) {
+    DecodeLabel(page.body->lines[static_cast<std::size_t>(i)], codePage,
+                [&](std::wstring_view piece) {
+                  for (const wchar_t c : piece) ++characters.counts[static_cast<char32_t>(c)];
+                  characters.total += piece.size();
+                  return true;
+                });
+  }
+  return characters;
+}
+
+void CorpusStats::AddPage(const CliPage& page, PageCharacters characters) {
+  // The only step that allocates comes first; with room for every new character made, moving
+  // the page's entries over allocates nothing.
+  charset_.reserve(charset_.size() + characters.counts.size());
+  for (auto next = characters.counts.begin(); next != characters.counts.end();) {
+    const auto entry = next++;
+    if (const auto found = charset_.find(entry->first); found != charset_.end()) {
+      found->second += entry->second;
+    } else {
+      charset_.insert(characters.counts.extract(entry));
+    }
+  }
+  characters_ += characters.total;
   ++pages_;
   const PageBody& body = *page.body;
   for (std::int32_t i = 0; i < body.UsedLines(); ++i) {
@@ -143,10 +168,6 @@ void CorpusStats::AddPage(const CliPage& page, std::string_view codePage) {
     ++lines_;
     heights_.Add(line.height);
     widths_.Add(line.width);
-    for (const wchar_t c : LabelWide(line, codePage)) {
-      ++charset_[static_cast<char32_t>(c)];
-      ++characters_;
-    }
   }
 }
 

@@ -50,14 +50,25 @@ class ValueHistogram {
   std::int32_t max_ = 0;
 };
 
+// The characters of one page's labels and how often each occurs.
+struct PageCharacters {
+  std::unordered_map<char32_t, std::uint64_t> counts;
+  std::uint64_t total = 0;
+};
+
+// Counts the label characters of `page`, decoded from `codePage` (one the converter knows) a
+// piece at a time. Throws std::bad_alloc when memory runs out.
+PageCharacters CountPageCharacters(const CliPage& page, std::string_view codePage);
+
 // Statistics over the pages of a corpus: pages read and refused, lines, label characters and
 // how often each occurs, and the line image sizes. Memory is bounded by the number of distinct
 // characters (at most the Unicode code points), not by the corpus. About 1.5 MiB: keep it on
 // the heap.
 class CorpusStats {
  public:
-  // Counts the lines of `page`, labels decoded from `codePage` (one the converter knows).
-  void AddPage(const CliPage& page, std::string_view codePage);
+  // Adds `page`, whose label characters are `characters` (CountPageCharacters). Throws
+  // std::bad_alloc, having added nothing, when memory runs out.
+  void AddPage(const CliPage& page, PageCharacters characters);
   void AddRefused() { ++refused_; }
 
   // A summary, a blank line, then one "CHAR<TAB>COUNT" line per character, most frequent first

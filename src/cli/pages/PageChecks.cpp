@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/system/CodePage.h"
+#include "cli/pages/PageInfo.h"
 
 namespace {
 
@@ -57,17 +57,23 @@ void CheckLabel(const PageLine& line, std::int32_t zeroBytes, std::int16_t codeL
          "the label holds " + std::to_string(zeroBytes) + " byte(s) 0, shown as spaces"});
   }
   std::size_t invalid = 0;
-  const std::string_view stored(reinterpret_cast<const char*>(line.label.data()), labelBytes);
-  const std::wstring text = DecodeMultiByte(stored, codePage, &invalid).value_or(std::wstring());
+  std::size_t characters = 0;
+  DecodeLabel(
+      line, codePage,
+      [&](std::wstring_view piece) {
+        characters += piece.size();
+        return true;
+      },
+      &invalid);
   if (invalid > 0) {
     findings.push_back({FindingKind::kInvalidLabelBytes, number,
                         "the label holds " + std::to_string(invalid) +
                             " byte(s) invalid in code page " + std::string(codePage)});
   }
-  if (codeLength == 2 && text.size() != static_cast<std::size_t>(line.charCount)) {
+  if (codeLength == 2 && characters != static_cast<std::size_t>(line.charCount)) {
     findings.push_back({FindingKind::kCharCountMismatch, number,
                         "charCount is " + std::to_string(line.charCount) +
-                            " but the label decodes to " + std::to_string(text.size()) +
+                            " but the label decodes to " + std::to_string(characters) +
                             " character(s)"});
   }
 }

@@ -19,8 +19,9 @@ bool WriteNoteHex(const CliPage& page, const TextSink& out) {
   });
 }
 
-std::string LineFields(const PageLine& line, std::string_view codePage, std::string_view separator,
-                       bool quoteKeys) {
+// The numeric fields of a line and the key of its label, as text ("charCount 3, ..., label ")
+// or as JSON members ("\"charCount\":3,...,\"label\":").
+std::string LineFields(const PageLine& line, std::string_view separator, bool quoteKeys) {
   const auto key = [&](std::string_view name) {
     return quoteKeys ? JsonQuoted(name) + ":" : std::string(name) + " ";
   };
@@ -28,20 +29,35 @@ std::string LineFields(const PageLine& line, std::string_view codePage, std::str
          std::to_string(line.top) + std::string(separator) + key("left") +
          std::to_string(line.left) + std::string(separator) + key("height") +
          std::to_string(line.height) + std::string(separator) + key("width") +
-         std::to_string(line.width) + std::string(separator) + key("label") +
-         JsonQuoted(LabelText(line, codePage));
+         std::to_string(line.width) + std::string(separator) + key("label");
+}
+
+// The label as a JSON string, written a piece at a time.
+void WriteQuotedLabel(const PageLine& line, std::string_view codePage, const TextSink& out) {
+  out("\"");
+  DecodeLabel(line, codePage, [&](std::wstring_view piece) {
+    out(JsonEscaped(WideToUtf8(piece)));
+    return true;
+  });
+  out("\"");
 }
 
 }  // namespace
 
-std::wstring LabelWide(const PageLine& line, std::string_view codePage) {
+void DecodeLabel(const PageLine& line, std::string_view codePage, const LabelPieces& piece,
+                 std::size_t* invalidBytes) {
   const auto* bytes = reinterpret_cast<const char*>(line.label.data());
   const std::string_view stored(bytes, line.label.empty() ? 0 : line.label.size() - 1);
-  return DecodeMultiByte(stored, codePage).value_or(std::wstring());
+  DecodeMultiByteInPieces(stored, codePage, piece, invalidBytes);
 }
 
 std::string LabelText(const PageLine& line, std::string_view codePage) {
-  return WideToUtf8(LabelWide(line, codePage));
+  std::string text;
+  DecodeLabel(line, codePage, [&](std::wstring_view piece) {
+    text += WideToUtf8(piece);
+    return true;
+  });
+  return text;
 }
 
 bool WritePageInfoText(const CliPage& page, std::string_view codePage, const TextSink& out) {
@@ -56,8 +72,10 @@ bool WritePageInfoText(const CliPage& page, std::string_view codePage, const Tex
       "pageHeight: " + std::to_string(body.pageHeight) + "\n" +
       "lineCount: " + std::to_string(body.lineCount) + "\n");
   for (std::int32_t i = 0; i < body.UsedLines(); ++i) {
-    out("line " + std::to_string(i + 1) + ": " +
-        LineFields(body.lines[static_cast<std::size_t>(i)], codePage, ", ", false) + "\n");
+    const PageLine& line = body.lines[static_cast<std::size_t>(i)];
+    out("line " + std::to_string(i + 1) + ": " + LineFields(line, ", ", false));
+    WriteQuotedLabel(line, codePage, out);
+    out("\n");
   }
   return true;
 }
@@ -76,8 +94,10 @@ bool WritePageInfoJson(const CliPage& page, std::string_view codePage, std::stri
       ",\"pageHeight\":" + std::to_string(body.pageHeight) +
       ",\"lineCount\":" + std::to_string(body.lineCount) + ",\"lines\":[");
   for (std::int32_t i = 0; i < body.UsedLines(); ++i) {
-    out((i > 0 ? ",{" : "{") +
-        LineFields(body.lines[static_cast<std::size_t>(i)], codePage, ",", true) + "}");
+    const PageLine& line = body.lines[static_cast<std::size_t>(i)];
+    out((i > 0 ? ",{" : "{") + LineFields(line, ",", true));
+    WriteQuotedLabel(line, codePage, out);
+    out("}");
   }
   out("]}\n");
   return true;

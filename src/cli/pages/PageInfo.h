@@ -7,12 +7,18 @@
 #include "cli/pages/CliPage.h"
 #include "pagefile/PageModel.h"
 
-// The label as the viewer draws it: the stored bytes (0 bytes already spaces) decoded from
-// `codePage`, as UTF-8. `codePage` must be one the converter knows.
-std::string LabelText(const PageLine& line, std::string_view codePage);
-// The same label as wide text, one wchar_t per code point.
-std::wstring LabelWide(const PageLine& line, std::string_view codePage);
+// Takes a label piece by piece; returns false to stop the decoding.
+using LabelPieces = std::function<bool(std::wstring_view piece)>;
 
+// Decodes the label as the viewer draws it: the stored bytes (0 bytes already spaces) from
+// `codePage`, one wchar_t per code point, handed to `piece` a few hundred characters at a
+// time, so a long label is never held decoded. `invalidBytes` as for DecodeMultiByte.
+// `codePage` must be one the converter knows.
+void DecodeLabel(const PageLine& line, std::string_view codePage, const LabelPieces& piece,
+                 std::size_t* invalidBytes = nullptr);
+
+// The whole label (DecodeLabel) as UTF-8.
+std::string LabelText(const PageLine& line, std::string_view codePage);
 // Takes the report piece by piece, so a large header note never has to be held whole.
 using TextSink = std::function<void(std::string_view text)>;
 

@@ -52,37 +52,53 @@ void AppendUtf8(char32_t code, std::string& out) {
 
 }  // namespace
 
-std::optional<std::wstring> DecodeMultiByte(std::string_view bytes, std::string_view codePage,
-                                            std::size_t* invalidBytes) {
+bool DecodeMultiByteInPieces(std::string_view bytes, std::string_view codePage,
+                             const std::function<bool(std::wstring_view piece)>& piece,
+                             std::size_t* invalidBytes) {
   Converter converter = OpenConverter(codePage);
-  if (!converter) return std::nullopt;
+  if (!converter) return false;
   auto* handle = static_cast<iconv_t>(converter.get());
 
   bytes = bytes.substr(0, bytes.find('\0'));
   // iconv takes a non-const input pointer but never writes through it.
   char* in = const_cast<char*>(bytes.data());
   std::size_t inLeft = bytes.size();
-  std::wstring text;
   std::size_t invalid = 0;
-  wchar_t chunk[kChunkChars];
-  for (bool flushed = false; !flushed;) {
+  // One place more than iconv is offered, for the replacement of an invalid sequence.
+  wchar_t chunk[kChunkChars + 1];
+  for (bool flushed = false, going = true; !flushed && going;) {
     auto* out = reinterpret_cast<char*>(chunk);
-    std::size_t outLeft = sizeof chunk;
+    std::size_t outLeft = kChunkChars * sizeof(wchar_t);
     // With no input left, one more call writes out whatever a stateful converter holds back.
     flushed = inLeft == 0;
     const std::size_t result = flushed ? iconv(handle, nullptr, nullptr, &out, &outLeft)
                                        : iconv(handle, &in, &inLeft, &out, &outLeft);
-    text.append(chunk, (sizeof chunk - outLeft) / sizeof(wchar_t));
+    std::size_t produced = kChunkChars - outLeft / sizeof(wchar_t);
     if (result == static_cast<std::size_t>(-1) && !flushed && errno != E2BIG) {
       // An invalid or cut-off sequence: mark it and go on after its first byte.
-      text += kReplacement;
+      chunk[produced++] = kReplacement;
       ++invalid;
       ++in;
       --inLeft;
       iconv(handle, nullptr, nullptr, nullptr, nullptr);
     }
+    if (produced > 0) going = piece(std::wstring_view(chunk, produced));
   }
   if (invalidBytes) *invalidBytes = invalid;
+  return true;
+}
+
+std::optional<std::wstring> DecodeMultiByte(std::string_view bytes, std::string_view codePage,
+                                            std::size_t* invalidBytes) {
+  std::wstring text;
+  const bool known = DecodeMultiByteInPieces(
+      bytes, codePage,
+      [&text](std::wstring_view piece) {
+        text += piece;
+        return true;
+      },
+      invalidBytes);
+  if (!known) return std::nullopt;
   return text;
 }
 

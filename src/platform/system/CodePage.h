@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,6 +20,14 @@ inline constexpr std::string_view kDefaultCodePage = "936";
 std::optional<std::wstring> DecodeMultiByte(std::string_view bytes,
                                             std::string_view codePage = kDefaultCodePage,
                                             std::size_t* invalidBytes = nullptr);
+
+// Decodes `bytes` as DecodeMultiByte does, but hands the text to `piece` a few hundred
+// characters at a time, in order, instead of holding it whole; `piece` returns false to stop
+// the decoding (then `invalidBytes` counts the bytes decoded so far). False when the code page
+// is unknown.
+bool DecodeMultiByteInPieces(std::string_view bytes, std::string_view codePage,
+                             const std::function<bool(std::wstring_view piece)>& piece,
+                             std::size_t* invalidBytes = nullptr);
 
 // UTF-8 form of `text`; values that are not Unicode scalar values become U+FFFD.
 std::string WideToUtf8(std::wstring_view text);
