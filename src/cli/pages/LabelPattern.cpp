@@ -3,6 +3,7 @@
 #include <regex.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <vector>
 
@@ -80,6 +81,8 @@ class Backtracker {
         registers_(static_cast<std::size_t>(program.loopRegisters), -1) {}
 
   LabelPattern::Outcome Search() {
+    // Places are held in 32 bits.
+    if (text_.size() > static_cast<std::size_t>(INT32_MAX)) return LabelPattern::Outcome::kGaveUp;
     for (std::size_t start = 0;;) {
       const LabelPattern::Outcome outcome = SearchFrom(static_cast<std::int32_t>(start));
       if (outcome != LabelPattern::Outcome::kNoMatch) return outcome;

@@ -33,8 +33,9 @@ class LabelPattern {
   // extended regular expression or is too large or too deeply nested.
   static std::optional<LabelPattern> Compile(std::string_view pattern, std::string& problem);
 
-  // Whether some part of `text` (valid UTF-8) matches; kGaveUp when the step bound came first.
-  // Safe to call from several threads at once.
+  // Whether some part of `text` (valid UTF-8) matches; kGaveUp when the step bound came first,
+  // and at once for a text of 2 GiB or more when the pattern has back-references. Safe to call
+  // from several threads at once.
   Outcome Search(std::string_view text) const;
 
   // Whether Search needs the whole text at once; when not, a PatternScan takes it in pieces.
