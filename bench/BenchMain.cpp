@@ -38,6 +38,17 @@ std::vector<Figure> Figures() {
                      kThumbnailSample, "", Goal::kAtMost, 300});
   figures.push_back({"8b. plimdisp-cli thumbnail of W1, 256 pixels, end to end (ms)",
                      kThumbnailLarge, "", Goal::kAtMost, 1000});
+  figures.push_back({"9a. preview command to the preview on show, W2 (ms)", kPreviewOpenSample, "",
+                     Goal::kAtMost, 300});
+  figures.push_back({"9b. preview command to the preview on show, W1 (ms)", kPreviewOpenLarge, "",
+                     Goal::kAtMost, 300});
+  figures.push_back(
+      {"9c. Qt's preview dialog / ours, W2", kQtPreviewOpenSample, kPreviewOpenSample});
+  figures.push_back({"9d. Qt's preview dialog / ours, W1", kQtPreviewOpenLarge, kPreviewOpenLarge});
+  for (int step = 1; step <= kPreviewZoomSteps; ++step) {
+    figures.push_back({"10. preview zoom step " + std::to_string(step) + " of W1 (ms)",
+                       PreviewZoomStepName(step), "", Goal::kAtMost, 50});
+  }
   return figures;
 }
 
@@ -72,11 +83,14 @@ int main(int argc, char** argv) {
                static_cast<unsigned long long>(FileBytes(files.largePage)),
                static_cast<unsigned long long>(FileBytes(files.samplePage)));
   SetFiles(files);
+  // The viewer's settings (its recent files) go to the run's folder, not the user's.
+  setenv("XDG_CONFIG_HOME", (directory / "config").c_str(), 1);
 
   RegisterLoadBenchmarks();
   RegisterPassBenchmarks();
   RegisterViewBenchmarks();
   RegisterRenderBenchmarks();
+  RegisterPreviewBenchmarks();
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   const int missed = reporter.PrintFigures(stdout, Figures());

@@ -33,7 +33,17 @@ inline constexpr char kInfoLarge[] = "info/cli_large_page";
 inline constexpr char kThumbnailSample[] = "thumbnail/cli_sample_page";
 inline constexpr char kThumbnailLarge[] = "thumbnail/cli_large_page";
 
+inline constexpr char kPreviewOpenSample[] = "preview/open/ours/W2";
+inline constexpr char kPreviewOpenLarge[] = "preview/open/ours/W1";
+inline constexpr char kQtPreviewOpenSample[] = "preview/open/qt_dialog/W2";
+inline constexpr char kQtPreviewOpenLarge[] = "preview/open/qt_dialog/W1";
+inline constexpr int kPreviewZoomSteps = 10;
+inline std::string PreviewZoomStepName(int step) {
+  return "preview/zoom_step/" + std::to_string(step);
+}
+
 void RegisterLoadBenchmarks();
 void RegisterPassBenchmarks();
 void RegisterViewBenchmarks();
 void RegisterRenderBenchmarks();
+void RegisterPreviewBenchmarks();

@@ -1,7 +1,8 @@
 // Starts the real viewer in a private X server with a page on its command line, checks from
 // screenshots that the page is drawn, that the caption is the program's own, presses the keypad
-// "+" and checks that the page grows, then ends it with SIGTERM, which it survives to exit
-// normally.
+// "+" and checks that the page grows, opens the Open dialog and the print preview by keyboard
+// and leaves the preview through its tool bar, then ends it with SIGTERM, which it survives to
+// exit normally.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -120,6 +121,47 @@ std::optional<Box> WaitForInkWidth(Display* display, int width) {
   return box;
 }
 
+// Waits up to 20 s for `window` to leave the screen.
+bool WaitForUnmapped(Display* display, Window window) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    XWindowAttributes attributes;
+    if (!XGetWindowAttributes(display, window, &attributes) || attributes.map_state != IsViewable) {
+      return true;
+    }
+    std::this_thread::sleep_for(200ms);
+  }
+  return false;
+}
+
+// Waits up to 20 s for a popup (a menu): a mapped window that bypasses the window manager.
+bool WaitForPopup(Display* display) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    Window root, parent, *children = nullptr;
+    unsigned count = 0;
+    bool shown = false;
+    if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) {
+      for (unsigned i = 0; i < count && !shown; ++i) {
+        XWindowAttributes attributes;
+        shown = XGetWindowAttributes(display, children[i], &attributes) &&
+                attributes.override_redirect && attributes.map_state == IsViewable;
+      }
+      if (children != nullptr) XFree(children);
+    }
+    if (shown) return true;
+    std::this_thread::sleep_for(200ms);
+  }
+  return false;
+}
+
+// Waits up to 20 s for the ink to go from the screen.
+bool WaitForNoInk(Display* display) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    if (!InkBox(display)) return true;
+    std::this_thread::sleep_for(200ms);
+  }
+  return false;
+}
+
 // The window's UTF-8 title (_NET_WM_NAME), which carries the Chinese ones.
 std::string Utf8WindowName(Display* display, Window window) {
   Atom type = 0;
@@ -195,6 +237,8 @@ TEST(GuiSmokeTest, PageIsDrawnAndPlusEnlargesIt) {
     display = XOpenDisplay(displayName.c_str());
   }
   ASSERT_NE(display, nullptr) << "the X server did not start";
+  // Windows come and go while the test looks at them: one gone meanwhile is no error.
+  XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
 
   const pid_t program = Spawn({viewer, path}, {"DISPLAY=" + displayName, "QT_QPA_PLATFORM=xcb",
                                                "XDG_CONFIG_HOME=" + dir.File("config")});
@@ -220,7 +264,21 @@ TEST(GuiSmokeTest, PageIsDrawnAndPlusEnlargesIt) {
     open = FindWindowNamed(display, DefaultRootWindow(display), "打开");
   }
   EXPECT_NE(open, 0u) << "no window titled 打开";
-  if (open != 0) PressKey(display, open, XK_Escape);
+  if (open != 0) {
+    PressKey(display, open, XK_Escape);
+    EXPECT_TRUE(WaitForUnmapped(display, open)) << "the Open dialog stayed";
+  }
+
+  // Print preview by keyboard: 文件 (Alt+F), then 打印预览 (V). At 1200 dpi the page is a speck
+  // on the paper. Tab reaches the preview's tool bar, whose first button, 关闭, Space presses.
+  PressKey(display, frame, XK_f, Mod1Mask);
+  EXPECT_TRUE(WaitForPopup(display)) << "Alt+F did not open the 文件 menu";
+  PressKey(display, frame, XK_v);
+  EXPECT_TRUE(WaitForNoInk(display)) << "the preview did not replace the page window";
+  PressKey(display, frame, XK_Tab);
+  PressKey(display, frame, XK_space);
+  const std::optional<Box> back = WaitForInkWidth(display, kLineWidth * 3 / 2);
+  EXPECT_TRUE(back.has_value() && back->Width() == kLineWidth * 3 / 2) << "the preview stayed";
 
   // SIGTERM ends the message loop, so the viewer shuts down as at a normal exit.
   const int status = Stop(program);

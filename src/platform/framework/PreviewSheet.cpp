@@ -91,21 +91,26 @@ void PreviewSheet::UpdateBars() {
   verticalScrollBar()->setSingleStep(step);
 }
 
+void PreviewSheet::CentreOn(QPointF dots) {
+  const QSize device = DeviceSize();
+  const double scale = Scale();
+  const double margin = kMarginPixels * viewport()->devicePixelRatio();
+  horizontalScrollBar()->setValue(
+      static_cast<int>(std::lround(margin + dots.x() * scale - device.width() / 2.0)));
+  verticalScrollBar()->setValue(
+      static_cast<int>(std::lround(margin + dots.y() * scale - device.height() / 2.0)));
+}
+
 void PreviewSheet::ZoomTo(double scale, bool fitting) {
   const QSize device = DeviceSize();
   const QRect paper = PaperRect();
   const double before = Scale();
-  const double centreX = (device.width() / 2.0 - paper.left()) / before;
-  const double centreY = (device.height() / 2.0 - paper.top()) / before;
+  const QPointF centre((device.width() / 2.0 - paper.left()) / before,
+                       (device.height() / 2.0 - paper.top()) / before);
   fitting_ = fitting;
   scale_ = std::min(scale, kMaxScale);
   UpdateBars();
-  const double after = Scale();
-  const double margin = kMarginPixels * viewport()->devicePixelRatio();
-  horizontalScrollBar()->setValue(
-      static_cast<int>(std::lround(margin + centreX * after - device.width() / 2.0)));
-  verticalScrollBar()->setValue(
-      static_cast<int>(std::lround(margin + centreY * after - device.height() / 2.0)));
+  CentreOn(centre);
   viewport()->update();
   emit ZoomChanged();
 }

@@ -37,6 +37,9 @@ class PreviewSheet : public QAbstractScrollArea {
   void ZoomOut();
   // Shows the whole paper again, for a printer whose paper or resolution changed.
   void PrinterChanged();
+  // Scrolls so that the paper's point `dots` (printer dots from its top-left corner) is at the
+  // window's centre, as far as the scroll range allows.
+  void CentreOn(QPointF dots);
   // The paper's size in printer dots.
   QSize PaperDots() const;
 
