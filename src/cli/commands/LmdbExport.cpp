@@ -25,7 +25,7 @@ namespace fs = std::filesystem;
 
 // Pages are put into the environment in write transactions of about this many bytes, so the
 // memory a batch holds stays bounded whatever the corpus.
-constexpr std::size_t kBatchBytes = std::size_t{32} << 20;
+constexpr std::size_t kBatchBytes = std::size_t{8} << 20;
 
 // The lines a page gives: their crops and labels in line order, and what it leaves out.
 struct PageSamples {

@@ -201,8 +201,17 @@ bool LmdbOutput::Write(std::span<const LmdbRecord> records) {
       continue;
     }
     std::string reason;
-    return Succeeded(result, reason) || Fail(reason);
+    return (Succeeded(result, reason) && ReleaseMappedPages(reason)) || Fail(reason);
   }
+}
+
+// Pages of the file that reads fault in stay mapped, each with its neighbours (the kernel maps
+// pages around a fault), so the resident size would grow with the environment. Setting the map
+// size maps the file afresh; the pages stay in the page cache for the next read.
+bool LmdbOutput::ReleaseMappedPages(std::string& reason) {
+  MDB_envinfo info{};
+  return Succeeded(mdb_env_info(env_, &info), reason) &&
+         Succeeded(mdb_env_set_mapsize(env_, info.me_mapsize), reason);
 }
 
 bool LmdbOutput::Publish() {

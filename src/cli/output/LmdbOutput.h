@@ -48,6 +48,7 @@ class LmdbOutput {
   bool MakeTemporaryFolder();
   bool OpenEnvironment();
   bool MakeRoom(std::size_t bytes);
+  bool ReleaseMappedPages(std::string& reason);
   bool MoveIntoPlace(bool exists);
   void RemoveTemporary();
 
