@@ -75,9 +75,9 @@ TEST(CliLmdbExport, TrainingCodeReadsWhatTheLinesExportWrites) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.options));
-    const std::string environment = pages.dir.File("train.lmdb");
-    std::vector<std::string> arguments = {"export",  "--format", "lmdb",
-                                          "--force", "-o",       environment};
+    // Each to an environment of its own: one the run was to replace would be kept.
+    const std::string environment = pages.dir.File("train" + std::to_string(&c - cases) + ".lmdb");
+    std::vector<std::string> arguments = {"export", "--format", "lmdb", "-o", environment};
     arguments.insert(arguments.end(), c.options.begin(), c.options.end());
     arguments.insert(arguments.end(), pages.paths.begin(), pages.paths.end());
     const ProgramResult exported = Cli(arguments);
@@ -119,6 +119,7 @@ TEST(CliLmdbExport, ReplacesOnlyAnEnvironmentAndOnlyWithForce) {
   } cases[] = {
       {"environment", {}, 1, "it exists (give --force to replace the environment)"},
       {"environment", {"--force"}, 0, ""},
+      {"environment", {"--force", "missing.plim"}, 1, "the run failed in part"},
       {"empty folder", {}, 1, "it exists"},
       {"empty folder", {"--force"}, 0, ""},
       {"folder of other files", {"--force"}, 1, "it holds other files than"},

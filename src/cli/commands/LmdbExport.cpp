@@ -271,7 +271,7 @@ int RunLmdbExport(const ParsedArguments& parsed) {
     return samples.has_value();
   };
   const int exitCode = ForEachPage(ExpandPageInputs(parsed.inputs), perPage, parsed.jobs);
-  if (!sequence.Finish(error) || !output->Publish()) {
+  if (!sequence.Finish(error) || !output->Publish(exitCode == kExitOk)) {
     return CannotWrite(path, error.empty() ? output->error() : error);
   }
   if (sequence.withoutPixels() + sequence.tooSmall() > 0) {

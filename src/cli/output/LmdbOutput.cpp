@@ -214,7 +214,7 @@ bool LmdbOutput::ReleaseMappedPages(std::string& reason) {
          Succeeded(mdb_env_set_mapsize(env_, info.me_mapsize), reason);
 }
 
-bool LmdbOutput::Publish() {
+bool LmdbOutput::Publish(bool complete) {
   if (!error_.empty()) return false;
   std::string reason;
   if (DurableOutputs() && !Succeeded(mdb_env_sync(env_, 1), reason)) return Fail(reason);
@@ -223,6 +223,9 @@ bool LmdbOutput::Publish() {
   // The path is looked at again: it may have changed while the pages were written.
   const bool exists = ExaminePath(path_, replace_, mode_, reason);
   if (!reason.empty()) return Fail(reason);
+  if (exists && !complete) {
+    return Fail("the run failed in part, so the environment there is kept as it was");
+  }
   if (mode_ != 0 && ::chmod(temporary_.c_str(), mode_) != 0) return Fail(SystemReason(errno));
   if (!MoveIntoPlace(exists)) return false;
   if (DurableOutputs() && !FlushFolder(FolderOf(path_), Flush::kFolderEntries, reason)) {

@@ -38,8 +38,10 @@ class LmdbOutput {
   // with error() set, when it fails; the environment is then of no use.
   bool Write(std::span<const LmdbRecord> records);
   // Closes the environment, flushed first when outputs are durable (SetDurableOutputs), and
-  // moves it onto the path under the same rules as Open.
-  bool Publish();
+  // moves it onto the path under the same rules as Open. An environment that is not
+  // `complete` (some of what was to go in failed) goes only where nothing is, so a failed run
+  // never costs the environment it was to replace.
+  bool Publish(bool complete);
   const std::string& error() const { return error_; }
 
  private:
