@@ -141,8 +141,9 @@ TEST(CliGrep, FailuresAreErrors) {
   TempDir dir;
   const std::string page = dir.File("page.plim");
   PageDraft draft;
-  draft.lines = {DraftLine(0, 0, 1, 1, {}, "ab"), DraftLine(0, 0, 1, 1, {}, std::string(3000, 'a')),
-                 DraftLine(0, 0, 1, 1, {}, "xab")};
+  draft.lines = {DraftLine(0, 0, 1, 1, {}, "aab"),
+                 DraftLine(0, 0, 1, 1, {}, std::string(3000, 'a') + "cb"),
+                 DraftLine(0, 0, 1, 1, {}, "xaab")};
   ASSERT_TRUE(WritePageFile(page, draft));
   const std::string cli = BuiltProgram("plimdisp-cli");
   const std::string gaveUp = page + ":2: the search gave up at its bound";
@@ -150,8 +151,8 @@ TEST(CliGrep, FailuresAreErrors) {
     std::vector<std::string> arguments;
     std::string out, err;  // err: a part of it
   } cases[] = {
-      {{"grep", "(a*)\\1b", page}, page + ":1: ab\n" + page + ":3: xab\n", gaveUp},
-      {{"grep", "-c", "(a*)\\1b", page}, page + ":2\n", gaveUp},
+      {{"grep", "(a+)\\1b", page}, page + ":1: aab\n" + page + ":3: xaab\n", gaveUp},
+      {{"grep", "-c", "(a+)\\1b", page}, page + ":2\n", gaveUp},
       {{"grep", "(", page}, "", "bad pattern '(': Unmatched ( or \\("},
       {{"grep", std::string(600, '(') + std::string(600, ')'), page}, "", "nested more than 500"},
       {{"-c", "exec \"$0\" grep b \"$1\" >/dev/full", cli, page}, "", "write error"},

@@ -30,11 +30,11 @@ bool UseUtf8Characters() {
   return false;
 }
 
-// Searches the label of `line`. A pattern without back-references takes the label as it is
-// decoded, a piece at a time, and stops at the first match; one with them needs it whole.
+// Searches the label of `line`, scanned as it is decoded, a piece at a time, up to the first
+// match; only a label the scan cannot rule out for a pattern with back-references is decoded
+// whole and searched again.
 LabelPattern::Outcome SearchLabel(const LabelPattern& pattern, const PageLine& line,
                                   std::string_view codePage) {
-  if (pattern.NeedsWholeText()) return pattern.Search(LabelText(line, codePage));
   PatternScan scan(pattern);
   DecodeLabel(line, codePage, [&](std::wstring_view piece) {
     for (const wchar_t c : piece) {
@@ -42,7 +42,9 @@ LabelPattern::Outcome SearchLabel(const LabelPattern& pattern, const PageLine& l
     }
     return true;
   });
-  return scan.Finish();
+  const LabelPattern::Outcome outcome = scan.Finish();
+  if (outcome != LabelPattern::Outcome::kMatch || !pattern.NeedsWholeText()) return outcome;
+  return pattern.Search(LabelText(line, codePage));
 }
 
 // Prints a matching line, its label decoded again a piece at a time rather than held whole.

@@ -211,8 +211,9 @@ class Backtracker {
     const std::int32_t end = captures_[static_cast<std::size_t>(2 * group + 1)];
     if (start < 0 || end < start) return false;  // the group has not matched
     const auto length = static_cast<std::size_t>(end - start);
-    if (!Step(length)) return false;
-    if (text_.size() - static_cast<std::size_t>(at) < length ||
+    if (text_.size() - static_cast<std::size_t>(at) < length) return false;
+    // Comparing is work too: one step per byte.
+    if (!Step(length) ||
         text_.compare(static_cast<std::size_t>(at), length,
                       text_.substr(static_cast<std::size_t>(start), length)) != 0) {
       return false;
@@ -283,8 +284,12 @@ class PatternScan::Run {
     pending_.Clear();
     for (std::uint32_t i = 0; i < current_.size(); ++i) {
       const std::uint32_t pc = current_[i];
-      if (Accepts(program_, program_.code[pc], c) && !pending_.Contains(pc + 1)) {
-        pending_.Insert(pc + 1);
+      const PatternInstruction& instruction = program_.code[pc];
+      // A back-reference is taken for any text: it stays where it is over every character.
+      const bool anyText = instruction.op == PatternOp::kBackref;
+      const std::uint32_t next = anyText ? pc : pc + 1;
+      if ((anyText || Accepts(program_, instruction, c)) && !pending_.Contains(next)) {
+        pending_.Insert(next);
       }
     }
     if (!Step(current_.size())) return false;
@@ -339,6 +344,7 @@ class PatternScan::Run {
           break;
         case PatternOp::kSave:
         case PatternOp::kLoopStart:
+        case PatternOp::kBackref:  // also the empty text; it waits in current_ for more
           stack_.push_back(pc + 1);
           break;
         case PatternOp::kAssert:
@@ -392,14 +398,15 @@ std::optional<LabelPattern> LabelPattern::Compile(std::string_view pattern, std:
 bool LabelPattern::NeedsWholeText() const { return program_->backReferences; }
 
 LabelPattern::Outcome LabelPattern::Search(std::string_view text) const {
-  if (program_->backReferences) return Backtracker(*program_, text).Search();
   PatternScan scan(*this);
   for (std::size_t at = 0; at < text.size();) {
     std::size_t length = 0;
     if (!scan.Add(DecodeUtf8At(text, at, length))) break;
     at += length;
   }
-  return scan.Finish();
+  const Outcome outcome = scan.Finish();
+  if (outcome != Outcome::kMatch || !program_->backReferences) return outcome;
+  return Backtracker(*program_, text).Search();
 }
 
 PatternScan::PatternScan(const LabelPattern& pattern)

@@ -12,13 +12,14 @@ struct PatternProgram;
 // \s \S \b \B \< \> \` \' and the back-references \1 to \9) for searching labels, one character
 // per code point. Character classes follow the process's LC_CTYPE, which must be a UTF-8 one.
 //
-// Searching does bounded work: at most kBaseSteps plus kStepsPerCharacter steps per character
-// of the text, where a step is one instruction tried at one place, one backtrack or one
-// character compared by a back-reference. A pattern without back-references is searched in
-// one pass over the text with every alternative at once (time the text's length times the
-// pattern's size, memory the pattern's size), so it only gives up on huge patterns; one with
-// back-references is searched by trying alternatives in turn, which can take time
-// exponential in the text's length, so the bound is what ends it.
+// Searching does bounded work. A scan passes over the text once with every alternative at once
+// (time the text's length times the pattern's size, memory the pattern's size), taking each
+// back-reference for any text, so its "no match" is certain. A pattern with back-references
+// that the scan cannot rule out is then searched by trying alternatives in turn, which can
+// take time exponential in the text's length. Each of the two stops after kBaseSteps plus
+// kStepsPerCharacter steps per character of the text, a step being one instruction tried at
+// one place, one backtrack or one byte compared by a back-reference: so a scan only gives up
+// on huge patterns, and the bound is what ends a long backtracking search.
 class LabelPattern {
  public:
   static constexpr std::uint64_t kBaseSteps = 1'000'000;
@@ -38,7 +39,8 @@ class LabelPattern {
   // from several threads at once.
   Outcome Search(std::string_view text) const;
 
-  // Whether Search needs the whole text at once; when not, a PatternScan takes it in pieces.
+  // Whether a scan's kMatch must be confirmed by Search on the whole text: the pattern has
+  // back-references, which a scan takes for any text. Otherwise a scan decides alone.
   bool NeedsWholeText() const;
 
  private:
@@ -48,8 +50,9 @@ class LabelPattern {
   std::shared_ptr<const PatternProgram> program_;
 };
 
-// A search of one text handed over in pieces, for patterns that do not need the whole text
-// (LabelPattern::NeedsWholeText). Holds memory for the pattern, never for the text.
+// A scan of one text handed over in pieces (see LabelPattern): decides for a pattern without
+// back-references, and rules a text out (kNoMatch) for one with them. Holds memory for the
+// pattern, never for the text.
 class PatternScan {
  public:
   explicit PatternScan(const LabelPattern& pattern);

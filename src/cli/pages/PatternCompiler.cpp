@@ -47,15 +47,16 @@ class Parser {
   Parser(std::u32string pattern, std::vector<PatternSet>& sets)
       : pattern_(std::move(pattern)), sets_(sets) {}
 
-  // The root node, or nothing with `problem` set.
+  // The root node, or nothing with `problem` set. At the top level a ')' is an ordinary
+  // character, so the whole pattern is read.
   std::optional<int> Parse(std::string& problem) {
     const int root = ParseAlternation(0);
-    if (problem_.empty() && at_ < pattern_.size()) Fail("unmatched )");
     problem = problem_;
     if (!problem_.empty()) return std::nullopt;
     return root;
   }
   std::vector<Node>& nodes() { return nodes_; }
+  bool tooDeep() const { return tooDeep_; }
   int highestBackReference() const { return highestBackReference_; }
 
  private:
@@ -151,7 +152,10 @@ class Parser {
     const char32_t c = pattern_[at_++];
     switch (c) {
       case U'(': {
-        if (depth + 1 > LabelPattern::kMaxNesting) return Fail(NestingProblem());  // stack
+        if (depth + 1 > LabelPattern::kMaxNesting) {  // the parser recurses once per group
+          tooDeep_ = true;
+          return Fail(NestingProblem());
+        }
         Node group;
         group.kind = Node::Kind::kGroup;
         group.index = ++groups_;
@@ -296,6 +300,7 @@ class Parser {
   int groups_ = 0;
   std::vector<int> closedGroups_;
   int highestBackReference_ = 0;
+  bool tooDeep_ = false;
   std::string problem_;
 };
 
@@ -493,8 +498,7 @@ PatternCompilation CompilePatternProgram(std::string_view pattern, PatternProgra
   Parser parser(CodePoints(pattern), program.sets);
   const std::optional<int> root = parser.Parse(problem);
   if (!root) {
-    return problem == NestingProblem() ? PatternCompilation::kBeyondBounds
-                                       : PatternCompilation::kInvalid;
+    return parser.tooDeep() ? PatternCompilation::kBeyondBounds : PatternCompilation::kInvalid;
   }
   MarkNodes(parser.nodes());
   // The compiler recurses as deep as the tree goes.
