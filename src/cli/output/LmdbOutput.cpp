@@ -4,6 +4,7 @@
 #include <lmdb.h>
 #include <stdio.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -74,6 +75,13 @@ bool ExaminePath(const std::string& path, bool replace, mode_t& mode, std::strin
   }
   mode = info.st_mode & 0777;
   return error.empty();
+}
+
+// Whether the file system of `folder` has next to no room left for this user: a write cut short
+// fills it up to the last block or so.
+bool FolderIsFull(const std::string& folder) {
+  struct statvfs space {};
+  return ::statvfs(folder.c_str(), &space) == 0 && space.f_bavail * space.f_frsize < kSpareMapBytes;
 }
 
 // Removes the folder of an environment with the files LMDB made in it.
@@ -200,6 +208,8 @@ bool LmdbOutput::Write(std::span<const LmdbRecord> records) {
       bytes = std::max(bytes, info.me_mapsize);
       continue;
     }
+    // LMDB reports a write cut short, as on a full disk, as EIO.
+    if (result == EIO && FolderIsFull(temporary_)) result = ENOSPC;
     std::string reason;
     return (Succeeded(result, reason) && ReleaseMappedPages(reason)) || Fail(reason);
   }
