@@ -261,9 +261,17 @@ void CMDIFrameWnd::CreateWindowKeys() {
       // F10 opens the menu bar at its first popup.
       {QKeySequence(Qt::Key_F10),
        [this] { menuBar()->setActiveAction(menuBar()->actions().value(0)); }},
-      {QKeySequence(Qt::CTRL | Qt::Key_F6), [this] { mdiArea_->activateNextSubWindow(); }},
+      // The keys that act on the document windows leave a print preview first.
+      {QKeySequence(Qt::CTRL | Qt::Key_F6),
+       [this] {
+         EndPreviewMode();
+         mdiArea_->activateNextSubWindow();
+       }},
       {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F6),
-       [this] { mdiArea_->activatePreviousSubWindow(); }},
+       [this] {
+         EndPreviewMode();
+         mdiArea_->activatePreviousSubWindow();
+       }},
       {QKeySequence(Qt::CTRL | Qt::Key_F4),
        [this] {
          if (CMDIChildWnd* child = MDIGetActive()) child->close();
@@ -271,6 +279,7 @@ void CMDIFrameWnd::CreateWindowKeys() {
       // Alt+- opens the active document window's system menu, as Alt+Space opens the frame's.
       {QKeySequence(Qt::ALT | Qt::Key_Minus),
        [this] {
+         EndPreviewMode();
          if (CMDIChildWnd* child = MDIGetActive()) child->showSystemMenu();
        }},
   };
