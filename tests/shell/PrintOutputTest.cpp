@@ -20,6 +20,7 @@ namespace {
 
 constexpr char kPdfImages[] = "/usr/bin/pdfimages";  // poppler-utils, from scripts/setup
 constexpr char kPdfToPpm[] = "/usr/bin/pdftoppm";
+constexpr char kPdfInfo[] = "/usr/bin/pdfinfo";
 
 std::string Contents(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -30,7 +31,7 @@ class PrintOutputTest : public ShellFixture {
  protected:
   void SetUp() override {
     ShellFixture::SetUp();
-    for (const char* tool : {kPdfImages, kPdfToPpm}) {
+    for (const char* tool : {kPdfImages, kPdfToPpm, kPdfInfo}) {
       ASSERT_TRUE(std::filesystem::exists(tool)) << tool << " (poppler-utils) is needed";
     }
   }
@@ -112,9 +113,11 @@ TEST_F(PrintOutputTest, PdfRasterisedAtItsResolutionIsThePassPicture) {
   const QRect printable = printer.pageLayout().paintRectPixels(300);
   ASSERT_EQ(printable, QRect(75, 75, 2400, 3150));
 
-  // Direct Print writes <title>.pdf beside the page.
+  // Direct Print writes <title>.pdf beside the page, titled after it.
   ASSERT_TRUE(Frame().ExecuteCommand(ID_FILE_PRINT_DIRECT));
   ASSERT_TRUE(ui.messages.empty());
+  const ProgramResult properties = RunProgram(kPdfInfo, {dir.File("exact.pdf")});
+  EXPECT_NE(properties.out.find("Title:           exact\n"), std::string::npos) << properties.out;
   const ProgramResult raster =
       RunProgram(kPdfToPpm, {"-r", "300", "-singlefile", dir.File("exact.pdf"), dir.File("back")});
   ASSERT_EQ(raster.exitCode, 0) << raster.err;
