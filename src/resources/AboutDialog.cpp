@@ -1,5 +1,6 @@
 #include "platform/framework/ResourceTypes.h"
 #include "resources/Resource.h"
+#include "resources/Version.h"
 
 namespace {
 
@@ -7,7 +8,7 @@ using enum DialogItemKind;
 
 constexpr DialogItem kAboutItems[] = {
     {kIcon, IDC_STATIC, 14, 14, 21, 20, nullptr, IDR_MAINFRAME},
-    {kStaticText, IDC_STATIC, 42, 14, 114, 8, L"PLIMDisp，版本 1.0", 0},
+    {kStaticText, IDC_STATIC, 42, 14, 114, 8, L"PLIMDisp，版本 " PLIMDISP_SHORT_VERSION, 0},
     {kStaticText, IDC_STATIC, 42, 26, 114, 8, L"多行页面图像查看器。", 0},
     {kDefaultPushButton, kIdOkCommand, 113, 41, 50, 14, L"确定", 0},
 };

@@ -9,6 +9,7 @@
 
 #include "pagewriter/PageWriter.h"
 #include "platform/system/CFile.h"
+#include "resources/Version.h"
 #include "support/PageLines.h"
 #include "support/RunProgram.h"
 #include "support/TempDir.h"
@@ -149,7 +150,7 @@ TEST(CliInfo, ExitCodesAndMessages) {
       {{"frobnicate"}, 2, "*", ""},
       {{"info"}, 2, "*", ""},
       {{"info", "--xml", good}, 2, "*", ""},
-      {{"--version"}, 0, "", "1.0.0.1\n"},
+      {{"--version"}, 0, "", PLIMDISP_VERSION "\n"},
       {{"--help"}, 0, "", "Usage: plimdisp-cli"},
       {{"info", "--help"}, 0, "", "Usage: plimdisp-cli info FILE... [--json]"},
   };

@@ -11,6 +11,7 @@
 
 #include "cli/CliTestSupport.h"
 #include "pagewriter/PageWriter.h"
+#include "resources/Version.h"
 #include "support/PageLines.h"
 #include "support/TempDir.h"
 
@@ -76,7 +77,7 @@ TEST(CliExportPage, LinesClippedReportedAndSchemaValid) {
     }
   }
   EXPECT_EQ(CountOf(xml, "<TextLine "), 3u);
-  EXPECT_NE(xml.find("<Creator>PLIMDisp 1.0.0.1</Creator>"), std::string::npos);
+  EXPECT_NE(xml.find("<Creator>PLIMDisp " PLIMDISP_VERSION "</Creator>"), std::string::npos);
   EXPECT_NE(xml.find("<Page imageFilename=\"lines.png\" imageWidth=\"100\" imageHeight=\"50\">"),
             std::string::npos);
   EXPECT_NE(xml.find("<Coords points=\"0,0 100,0 100,50 0,50\"/>\n      <TextLine"),

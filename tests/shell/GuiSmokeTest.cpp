@@ -1,22 +1,23 @@
-// Starts the real viewer in a private X server with a page on its command line, checks from
-// screenshots that the page is drawn, that the caption is the program's own, presses the keypad
-// "+" and checks that the page grows, opens the Open dialog and the print preview by keyboard
-// and leaves the preview through its tool bar, then ends it with SIGTERM, which it survives to
-// exit normally.
+// Starts the real viewer in a private X server, under a window manager (openbox) when there is
+// one, with a page on its command line, and uses it from the keyboard only, as a new user would:
+// the page is drawn and the caption is the program's own; keypad "+" enlarges the page; the
+// print preview opens from the 文件 menu and closes from its tool bar; Alt+- opens the page
+// window's system menu and does not zoom, and its items maximise (the frame's
+// caption then carries the title in brackets) and restore; Ctrl+N, Ctrl+F6 and Ctrl+F4 make,
+// switch and close page windows; F10 opens the menu bar; Ctrl+O shows Qt's Open dialog in
+// Chinese. SIGTERM then ends the viewer, which exits normally.
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "pagewriter/PageWriter.h"
-#include "support/PageLines.h"
+#include "shell/SmokeSupport.h"
 #include "support/RunProgram.h"
 #include "support/TempDir.h"
 
@@ -29,42 +30,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// The line image's grey, which nothing else on the screen uses.
-constexpr std::uint8_t kInk = 0x37;
-constexpr int kLineWidth = 120;
-constexpr int kLineHeight = 40;
-
-struct Box {
-  int left = 0, top = 0, right = -1, bottom = -1;
-  int Width() const { return right - left + 1; }
-  int Height() const { return bottom - top + 1; }
-};
-
-pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env) {
-  const pid_t pid = fork();
-  if (pid != 0) return pid;
-  for (const std::string& entry : env) putenv(const_cast<char*>(entry.c_str()));
-  std::vector<char*> args;
-  for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
-  args.push_back(nullptr);
-  execvp(args[0], args.data());
-  _exit(127);
-}
-
-// Ends `pid` with SIGTERM (SIGKILL after 5 s) and returns its wait status.
-int Stop(pid_t pid) {
-  if (pid <= 0) return 0;
-  kill(pid, SIGTERM);
-  int status = 0;
-  for (int i = 0; i < 50; ++i) {
-    if (waitpid(pid, &status, WNOHANG) == pid) return status;
-    std::this_thread::sleep_for(100ms);
-  }
-  kill(pid, SIGKILL);
-  waitpid(pid, &status, 0);
-  return status;
-}
-
 std::string WindowName(Display* display, Window window) {
   char* name = nullptr;
   if (!XFetchName(display, window, &name) || name == nullptr) return {};
@@ -73,93 +38,48 @@ std::string WindowName(Display* display, Window window) {
   return text;
 }
 
-// The bounding box of the rows and columns that hold at least kMinRun pixels of the ink grey,
-// so that stray pixels of that grey elsewhere (smoothed text) do not count.
-constexpr int kMinRun = 10;
-
-std::optional<Box> InkBox(Display* display) {
+// The whole screen.
+QImage Screenshot(Display* display) {
   const Window root = DefaultRootWindow(display);
   XWindowAttributes attributes;
   XGetWindowAttributes(display, root, &attributes);
   XImage* image =
       XGetImage(display, root, 0, 0, attributes.width, attributes.height, AllPlanes, ZPixmap);
-  if (image == nullptr) return std::nullopt;
-  std::vector<int> perRow(attributes.height), perColumn(attributes.width);
-  const unsigned long ink = (kInk << 16) | (kInk << 8) | kInk;
-  for (int y = 0; y < attributes.height; ++y) {
-    for (int x = 0; x < attributes.width; ++x) {
-      if ((XGetPixel(image, x, y) & 0xFFFFFF) != ink) continue;
-      ++perRow[y];
-      ++perColumn[x];
-    }
-  }
+  if (image == nullptr) return {};
+  const QImage screen = QImage(reinterpret_cast<const uchar*>(image->data), image->width,
+                               image->height, image->bytes_per_line, QImage::Format_RGB32)
+                            .copy();
   XDestroyImage(image);
-  std::optional<Box> box;
-  auto span = [](const std::vector<int>& counts, int& first, int& last) {
-    for (int i = 0; i < static_cast<int>(counts.size()); ++i) {
-      if (counts[i] < kMinRun) continue;
-      if (first > last) first = i;
-      last = i;
-    }
-    return first <= last;
-  };
-  Box found{1, 1, 0, 0};
-  if (span(perColumn, found.left, found.right) && span(perRow, found.top, found.bottom)) {
-    box = found;
-  }
-  return box;
+  return screen;
 }
 
-// Waits up to 20 s for the ink to cover `width` columns.
-std::optional<Box> WaitForInkWidth(Display* display, int width) {
-  std::optional<Box> box;
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    box = InkBox(display);
-    if (box && box->Width() == width) return box;
+// Whether `condition` holds within 10 s.
+bool WaitFor(const std::function<bool()>& condition) {
+  for (int attempt = 0; attempt < 50; ++attempt) {
+    if (condition()) return true;
     std::this_thread::sleep_for(200ms);
   }
-  return box;
+  return condition();
 }
 
-// Waits up to 20 s for `window` to leave the screen.
-bool WaitForUnmapped(Display* display, Window window) {
-  for (int attempt = 0; attempt < 100; ++attempt) {
+// Whether a menu (a pop-up or a menu bar's drop-down) is on the screen: menus are the
+// override-redirect windows right below the root that are mapped and larger than a pixel,
+// whatever the window manager.
+bool MenuShown(Display* display) {
+  Window root, parent, *children = nullptr;
+  unsigned count = 0;
+  if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) {
+    return false;
+  }
+  bool shown = false;
+  for (unsigned i = 0; i < count && !shown; ++i) {
     XWindowAttributes attributes;
-    if (!XGetWindowAttributes(display, window, &attributes) || attributes.map_state != IsViewable) {
-      return true;
-    }
-    std::this_thread::sleep_for(200ms);
+    shown = XGetWindowAttributes(display, children[i], &attributes) &&
+            attributes.override_redirect && attributes.map_state == IsViewable &&
+            attributes.width > 1 && attributes.height > 1;
   }
-  return false;
-}
-
-// Waits up to 20 s for a popup (a menu): a mapped window that bypasses the window manager.
-bool WaitForPopup(Display* display) {
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    Window root, parent, *children = nullptr;
-    unsigned count = 0;
-    bool shown = false;
-    if (XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) {
-      for (unsigned i = 0; i < count && !shown; ++i) {
-        XWindowAttributes attributes;
-        shown = XGetWindowAttributes(display, children[i], &attributes) &&
-                attributes.override_redirect && attributes.map_state == IsViewable;
-      }
-      if (children != nullptr) XFree(children);
-    }
-    if (shown) return true;
-    std::this_thread::sleep_for(200ms);
-  }
-  return false;
-}
-
-// Waits up to 20 s for the ink to go from the screen.
-bool WaitForNoInk(Display* display) {
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    if (!InkBox(display)) return true;
-    std::this_thread::sleep_for(200ms);
-  }
-  return false;
+  if (children != nullptr) XFree(children);
+  return shown;
 }
 
 // The window's UTF-8 title (_NET_WM_NAME), which carries the Chinese ones.
@@ -217,16 +137,12 @@ void PressKey(Display* display, Window window, KeySym symbol, unsigned state = 0
   XFlush(display);
 }
 
-TEST(GuiSmokeTest, PageIsDrawnAndPlusEnlargesIt) {
+TEST(GuiSmokeTest, PageWindowsWorkFromTheKeyboard) {
   const std::string viewer = BuiltProgram("plimdisp");
   ASSERT_TRUE(std::filesystem::exists(viewer)) << viewer;
   TempDir dir;
-  PageDraft page;
-  page.pageWidth = 300;
-  page.pageHeight = 200;
-  page.lines.push_back(DraftLine(20, 30, kLineWidth, kLineHeight, Solid(kInk)));
   const std::string path = dir.File("smoke.plim");
-  ASSERT_TRUE(WritePageFile(path, page));
+  ASSERT_TRUE(WriteSmokePage(path));
 
   const std::string displayName = ":" + std::to_string(90 + getpid() % 100);
   const pid_t server =
@@ -237,53 +153,92 @@ TEST(GuiSmokeTest, PageIsDrawnAndPlusEnlargesIt) {
     display = XOpenDisplay(displayName.c_str());
   }
   ASSERT_NE(display, nullptr) << "the X server did not start";
-  // Windows come and go while the test looks at them: one gone meanwhile is no error.
+  // Windows come and go while the tree is read (menus, dialogs); a request about one that has
+  // just gone is no failure, where Xlib's default handler would end the test.
   XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+  const pid_t windowManager = PLIMDISP_WINDOW_MANAGER[0] != '\0'
+                                  ? Spawn({PLIMDISP_WINDOW_MANAGER}, {"DISPLAY=" + displayName})
+                                  : 0;
+  std::this_thread::sleep_for(500ms);
 
   const pid_t program = Spawn({viewer, path}, {"DISPLAY=" + displayName, "QT_QPA_PLATFORM=xcb",
                                                "XDG_CONFIG_HOME=" + dir.File("config")});
-  const std::optional<Box> before = WaitForInkWidth(display, kLineWidth);
+  const auto shoot = [display] { return Screenshot(display); };
+  const std::optional<Box> before = WaitForInkWidth(shoot, kLineWidth);
   ASSERT_TRUE(before.has_value()) << "the page was not drawn";
   EXPECT_EQ(before->Width(), kLineWidth);
   EXPECT_EQ(before->Height(), kLineHeight);
 
   const Window frame = FindWindowNamed(display, DefaultRootWindow(display), "PLIMDisp");
   ASSERT_NE(frame, 0u);
-  EXPECT_EQ(WindowName(display, frame), "PLIMDisp - smoke") << "no name appended by the platform";
+  const auto caption = [display, frame] { return WindowName(display, frame); };
+  EXPECT_EQ(caption(), "PLIMDisp - smoke") << "no name appended by the platform";
   PressKey(display, frame, XK_KP_Add);
-  const std::optional<Box> after = WaitForInkWidth(display, kLineWidth * 3 / 2);
+  const int zoomed = kLineWidth * 3 / 2;
+  const std::optional<Box> after = WaitForInkWidth(shoot, zoomed);
   ASSERT_TRUE(after.has_value());
-  EXPECT_EQ(after->Width(), kLineWidth * 3 / 2);
+  EXPECT_EQ(after->Width(), zoomed);
   EXPECT_EQ(after->Height(), kLineHeight * 3 / 2);
-
-  // Qt's own dialogs speak Chinese: Ctrl+O shows the Open dialog titled "打开".
-  PressKey(display, frame, XK_o, ControlMask);
-  Window open = 0;
-  for (int attempt = 0; attempt < 50 && open == 0; ++attempt) {
-    std::this_thread::sleep_for(200ms);
-    open = FindWindowNamed(display, DefaultRootWindow(display), "打开");
-  }
-  EXPECT_NE(open, 0u) << "no window titled 打开";
-  if (open != 0) {
-    PressKey(display, open, XK_Escape);
-    EXPECT_TRUE(WaitForUnmapped(display, open)) << "the Open dialog stayed";
-  }
 
   // Print preview by keyboard: 文件 (Alt+F), then 打印预览 (V). At 1200 dpi the page is a speck
   // on the paper. Tab reaches the preview's tool bar, whose first button, 关闭, Space presses.
   PressKey(display, frame, XK_f, Mod1Mask);
-  EXPECT_TRUE(WaitForPopup(display)) << "Alt+F did not open the 文件 menu";
+  EXPECT_TRUE(WaitFor([display] { return MenuShown(display); })) << "Alt+F opens no menu";
   PressKey(display, frame, XK_v);
-  EXPECT_TRUE(WaitForNoInk(display)) << "the preview did not replace the page window";
+  EXPECT_TRUE(WaitFor([&] { return !InkBox(shoot()); })) << "the preview did not replace the page";
   PressKey(display, frame, XK_Tab);
   PressKey(display, frame, XK_space);
-  const std::optional<Box> back = WaitForInkWidth(display, kLineWidth * 3 / 2);
-  EXPECT_TRUE(back.has_value() && back->Width() == kLineWidth * 3 / 2) << "the preview stayed";
+  EXPECT_EQ(WaitForInkWidth(shoot, zoomed).value_or(Box{}).Width(), zoomed) << "the preview stayed";
+
+  // Alt+- is the page window's system menu, not a zoom; its items take their mnemonics.
+  PressKey(display, frame, XK_minus, Mod1Mask);
+  EXPECT_TRUE(WaitFor([display] { return MenuShown(display); })) << "Alt+- shows no menu";
+  PressKey(display, frame, XK_Escape);
+  EXPECT_TRUE(WaitFor([display] { return !MenuShown(display); }));
+  EXPECT_EQ(InkBox(shoot()).value_or(Box{}).Width(), zoomed) << "Alt+- zoomed";
+  PressKey(display, frame, XK_minus, Mod1Mask);
+  PressKey(display, frame, XK_x);
+  EXPECT_TRUE(WaitFor([&] { return caption() == "PLIMDisp - [smoke]"; })) << caption();
+  PressKey(display, frame, XK_minus, Mod1Mask);
+  PressKey(display, frame, XK_r);
+  EXPECT_TRUE(WaitFor([&] { return caption() == "PLIMDisp - smoke"; })) << caption();
+
+  // Ctrl+N makes a window, Ctrl+F6 goes back to the page, Ctrl+F4 closes it.
+  PressKey(display, frame, XK_n, ControlMask);
+  EXPECT_TRUE(WaitFor([&] { return caption() == "PLIMDisp - PLIMDisp1"; })) << caption();
+  PressKey(display, frame, XK_F6, ControlMask);
+  EXPECT_TRUE(WaitFor([&] { return caption() == "PLIMDisp - smoke"; })) << caption();
+  PressKey(display, frame, XK_F4, ControlMask);
+  EXPECT_TRUE(WaitFor([&] { return caption() == "PLIMDisp - PLIMDisp1"; })) << caption();
+  EXPECT_TRUE(WaitFor([&] { return !InkBox(shoot()).has_value(); })) << "the page stays";
+
+  // F10 opens the menu bar.
+  PressKey(display, frame, XK_F10);
+  EXPECT_TRUE(WaitFor([display] { return MenuShown(display); })) << "F10 opens no menu";
+  PressKey(display, frame, XK_Escape);
+  PressKey(display, frame, XK_Escape);
+  EXPECT_TRUE(WaitFor([display] { return !MenuShown(display); }));
+
+  // Qt's own dialogs speak Chinese: Ctrl+O shows the Open dialog titled "打开".
+  PressKey(display, frame, XK_o, ControlMask);
+  Window open = 0;
+  WaitFor(
+      [&] { return (open = FindWindowNamed(display, DefaultRootWindow(display), "打开")) != 0; });
+  EXPECT_NE(open, 0u) << "no window titled 打开";
+  if (open != 0) {
+    PressKey(display, open, XK_Escape);
+    EXPECT_TRUE(WaitFor([&] {
+      XWindowAttributes attributes;
+      return !XGetWindowAttributes(display, open, &attributes) ||
+             attributes.map_state != IsViewable;
+    })) << "the Open dialog stayed";
+  }
 
   // SIGTERM ends the message loop, so the viewer shuts down as at a normal exit.
   const int status = Stop(program);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "wait status " << status;
   XCloseDisplay(display);
+  Stop(windowManager);
   Stop(server);
 }
 

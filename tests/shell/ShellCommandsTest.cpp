@@ -16,6 +16,7 @@
 #include "platform/framework/ViewPrinting.h"
 #include "platform/system/CFile.h"
 #include "resources/Resource.h"
+#include "resources/Version.h"
 #include "shell/CAboutDlg.h"
 #include "shell/ShellFixture.h"
 
@@ -247,7 +248,7 @@ TEST_F(ShellFixture, AboutBoxShowsItsTextsAndClosesWithOkEnterOrEscape) {
     if (!label->text().isEmpty()) texts << label->text();
   }
   ASSERT_EQ(texts.size(), 2);
-  EXPECT_EQ(texts[0], "PLIMDisp，版本 1.0");
+  EXPECT_EQ(texts[0], "PLIMDisp，版本 " PLIMDISP_SHORT_VERSION);
   auto* ok = dialog->findChild<QPushButton*>();
   ASSERT_NE(ok, nullptr);
   EXPECT_EQ(ok->text(), "确定");

@@ -38,10 +38,11 @@ void SetUpSystemMenu(QMdiSubWindow& window) {
       menu->removeAction(action);
     }
   }
-  // Shown only: the frame's Ctrl+F4 closes the window (a menu that pops up on its own takes no
-  // keys), in place of the platform's close key Qt shows.
+  // The frame's Ctrl+F4 closes the window; the menu names it in place of the platform's close
+  // key, which Qt gives the item and which would make Ctrl+F4 ambiguous.
   if (QAction* close = menu->actions().constLast(); !close->isSeparator()) {
-    close->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F4));
+    close->setShortcuts({});
+    close->setText(close->text() + QStringLiteral("\tCtrl+F4"));
   }
   menu->addSeparator();
   QAction* next = menu->addAction(LoadQString(AFX_IDS_NEXT_WINDOW));
