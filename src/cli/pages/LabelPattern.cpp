@@ -11,7 +11,8 @@
 
 namespace {
 
-constexpr std::size_t kMaxBacktrackEntries = std::size_t{1} << 21;  // 16 MiB of choice points
+// Choice points and values to restore held at once by a backtracking search: 24 MiB.
+constexpr std::size_t kMaxBacktrackEntries = std::size_t{1} << 21;
 
 // The C library's verdict on `pattern` as an extended regular expression, so that what it
 // refuses is refused here too, with its words: nothing when valid, else the reason.
@@ -27,7 +28,6 @@ std::optional<std::string> LibraryProblem(const std::string& pattern) {
   return std::string(reason);
 }
 
-// Pike's search: every thread of the program at once, one character at a time.
 // A set of instruction indices with constant-time insert, test and clear.
 class InstructionSet {
  public:
@@ -266,8 +266,9 @@ bool AssertionHolds(PatternAssertion assertion, bool hasBefore, char32_t before,
   return false;
 }
 
-// The state of Pike's search between two characters: the threads waiting for the next
-// character (`pending`, instructions to follow from the next place on) and the steps taken.
+// The state of a scan (every thread of the program at once) between two characters: the threads
+// waiting for the next character (`pending`, instructions to follow from the next place on) and the
+// steps taken.
 class PatternScan::Run {
  public:
   explicit Run(const PatternProgram& program)
