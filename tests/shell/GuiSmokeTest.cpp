@@ -195,7 +195,7 @@ TEST(GuiSmokeTest, PageWindowsWorkFromTheKeyboard) {
   EXPECT_TRUE(WaitFor([display] { return MenuShown(display); })) << "Alt+- shows no menu";
   PressKey(display, frame, XK_Escape);
   EXPECT_TRUE(WaitFor([display] { return !MenuShown(display); }));
-  EXPECT_EQ(InkBox(shoot()).value_or(Box{}).Width(), zoomed) << "Alt+- zoomed";
+  EXPECT_EQ(WaitForInkWidth(shoot, zoomed).value_or(Box{}).Width(), zoomed) << "Alt+- zoomed";
   PressKey(display, frame, XK_minus, Mod1Mask);
   PressKey(display, frame, XK_x);
   EXPECT_TRUE(WaitFor([&] { return caption() == "PLIMDisp - [smoke]"; })) << caption();
