@@ -5,9 +5,8 @@
 #include "platform/system/CStringQt.h"
 
 CString ApplicationTitle() {
-  const QString name =
-      QCoreApplication::instance() ? QCoreApplication::applicationName() : QString();
-  return name.isEmpty() ? CString(L"PLIMDisp") : FromQString(name);
+  return QCoreApplication::instance() ? FromQString(QCoreApplication::applicationName())
+                                      : CString();
 }
 
 int AfxMessageBox(const CString& text) {

@@ -3,8 +3,8 @@
 #include "platform/system/CString.h"
 #include "platform/system/PlatformUi.h"
 
-// The application's title for captions: the application name, or "PLIMDisp" before there is
-// an application. (A display name is never set: the window system would append it to every
+// The application's title for captions: the application name, empty before there is an
+// application. (A display name is never set: the window system would append it to every
 // caption.)
 CString ApplicationTitle();
 
