@@ -10,9 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/canvas/Scale.h"
 #include "platform/system/CFont.h"
 #include "platform/system/CodePage.h"
-#include "platform/canvas/Scale.h"
+#include "platform/text/QtLabelText.h"
 #include "raster/DrawLineBitmap.h"
 #include "raster/LineBitmap.h"
 
@@ -35,7 +36,8 @@ std::wstring LabelText(const PageLine& line) {
 // padded to a multiple of 4 pixels. Empty when the line has no pixels.
 std::vector<std::uint8_t> PlainLineBitmap(const PageLine& line, std::int64_t stride) {
   if (line.width <= 0 || line.height <= 0 ||
-      line.pixels.size() < static_cast<std::size_t>(line.width) * static_cast<std::size_t>(line.height)) {
+      line.pixels.size() <
+          static_cast<std::size_t>(line.width) * static_cast<std::size_t>(line.height)) {
     return {};
   }
   std::vector<std::uint8_t> bitmap(static_cast<std::size_t>(stride * line.height));
@@ -85,7 +87,8 @@ void PlainStretchedAnd(const ClippedCanvas& target, const std::vector<std::uint8
       std::uint8_t blue = 0xFF, green = 0xFF, red = 0xFF;
       for (std::int64_t row = rowFirst; row < rowLast; ++row) {
         for (std::int64_t column = columnFirst; column < columnLast; ++column) {
-          const std::uint8_t* const pixel = &bitmap[static_cast<std::size_t>(row * stride + 3 * column)];
+          const std::uint8_t* const pixel =
+              &bitmap[static_cast<std::size_t>(row * stride + 3 * column)];
           blue &= pixel[0];
           green &= pixel[1];
           red &= pixel[2];
@@ -126,7 +129,7 @@ void QtPainterPass(CDC& dc, std::span<const PageLine> lines, float zoom) {
   const QRect clipRect(clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top);
   painter.setClipRect(clipRect);
   painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-  painter.setFont(font.qfont());
+  painter.setFont(QtFontOf(*font.Font()));
   painter.setPen(QColor(0, 0, 255));
   for (const PageLine& line : lines) {
     const LineDest dest = LineDestination(line, zoom);

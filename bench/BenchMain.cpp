@@ -13,6 +13,7 @@
 #include "BenchPages.h"
 #include "BenchViews.h"
 #include "RatioReport.h"
+#include "platform/text/QtLabelText.h"
 
 namespace {
 
@@ -65,6 +66,7 @@ int main(int argc, char** argv) {
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 2;
   if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
   QApplication application(argc, argv);
+  InstallQtLabelText();
 
   char pattern[] = "/tmp/plimdisp-bench-XXXXXX";
   if (mkdtemp(pattern) == nullptr) {

@@ -25,6 +25,7 @@
 #include "platform/framework/CPrintInfo.h"
 #include "platform/framework/PrintJob.h"
 #include "platform/system/CDC.h"
+#include "platform/text/QtLabelText.h"
 #include "raster/DrawLineBitmap.h"
 #include "raster/LineBitmap.h"
 #include "support/CountingNew.h"
@@ -135,6 +136,7 @@ int Child(int argc, char** argv) {
   if (argc < 4) return 2;
   const std::string kind = argv[2], path = argv[3], argument = argc > 4 ? argv[4] : "";
   QApplication application(argc, argv);
+  InstallQtLabelText();
   CDocument document;
   CPLIMDispView view(&document);
   view.OnInitialUpdate();

@@ -9,5 +9,5 @@ if(NOT TARGET plimdisp_fuzz_bodies)
   )
   target_include_directories(plimdisp_fuzz_bodies PUBLIC ${PROJECT_SOURCE_DIR})
   target_link_libraries(plimdisp_fuzz_bodies PUBLIC plimdisp_pagepass plimdisp_raster
-    plimdisp_deflate)
+    plimdisp_labeltext plimdisp_deflate)
 endif()

@@ -8,7 +8,6 @@
 // Input, kDrawParameterBytes in front of the page file: a key pattern (4 bytes, bit i % 32 of
 // press i set for '+', clear for '-'), the number of presses (2 bytes, modulo kMaxPresses),
 // viewport width and height (1 byte each, plus 1), the viewport's origin x and y (int32 each).
-#include <QGuiApplication>
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -22,6 +21,7 @@
 #include "platform/canvas/Scale.h"
 #include "platform/system/CDC.h"
 #include "platform/system/CodePage.h"
+#include "platform/text/QtLabelText.h"
 #include "raster/DrawLineBitmap.h"
 
 namespace {
@@ -56,18 +56,10 @@ DrawInput ReadDrawInput(const std::uint8_t* data) {
   return input;
 }
 
-// The one application object labels need (unless the program has made it already); off screen
-// unless the caller chose a platform.
+// The application object and engine labels need (unless the program has made them already).
 void EnsureApplication() {
-  if (QCoreApplication::instance() != nullptr) return;
-  static QGuiApplication* application = [] {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    static int argc = 1;
-    static char name[] = "plimdisp-fuzz";
-    static char* argv[] = {name, nullptr};
-    return new QGuiApplication(argc, argv);
-  }();
-  (void)application;
+  MakeLabelTextApplication();
+  if (InstalledLabelText() == nullptr) InstallQtLabelText();
 }
 
 struct Viewport {

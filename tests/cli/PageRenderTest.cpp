@@ -9,6 +9,7 @@
 
 #include "pagefile/PageLoad.h"
 #include "pagewriter/PageWriter.h"
+#include "platform/text/QtLabelText.h"
 #include "support/PageLines.h"
 
 namespace {
@@ -38,6 +39,15 @@ std::string BandedPage() {
   return WritePage(draft);
 }
 
+// Labels are drawn by the engine linked into this program.
+class PageRenderTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    MakeLabelTextApplication();
+    InstallQtLabelText();
+  }
+};
+
 QImage Render(const PageBody& body, float zoom, std::int64_t bandPixels) {
   MemorySink sink;
   std::string problem;
@@ -48,7 +58,7 @@ QImage Render(const PageBody& body, float zoom, std::int64_t bandPixels) {
       .convertToFormat(QImage::Format_RGB32);
 }
 
-TEST(PageRenderTest, AnyBandHeightDrawsTheWholePassPicture) {
+TEST_F(PageRenderTest, AnyBandHeightDrawsTheWholePassPicture) {
   const LoadedPage page = LoadFromBytes(BandedPage());
   ASSERT_FALSE(page.fault);
   for (const char* keys : {"", "+", "++", "-", "---"}) {
@@ -63,7 +73,7 @@ TEST(PageRenderTest, AnyBandHeightDrawsTheWholePassPicture) {
   }
 }
 
-TEST(PageRenderTest, FailedOutputFailsTheRender) {
+TEST_F(PageRenderTest, FailedOutputFailsTheRender) {
   const LoadedPage page = LoadFromBytes(BandedPage());
   for (const std::size_t limit : {std::size_t{0}, std::size_t{40}, std::size_t{200}}) {
     MemorySink sink;

@@ -1,6 +1,7 @@
-# Stops the configuration when a library links a layer it may not: the pixel, page and raster
-# libraries link no Qt, the services and the command-line tool link no widgets, and nothing
-# below the framework links it. Included once every target exists.
+# Stops the configuration when a library links a layer it may not: the pixel, page, raster and
+# system libraries link no Qt, nor do the drawing pass and the command-line tool (which load
+# label text as a module), the Qt services and label text link no widgets, and nothing below
+# the framework links it. Included once every target exists.
 
 # Every library `target` links, directly or through others, into the variable `out`.
 function(plimdisp_linked_closure target out)
@@ -45,10 +46,15 @@ function(plimdisp_forbid_links target pattern why)
   endforeach()
 endfunction()
 
-foreach(target plimdisp_pagefile plimdisp_canvas plimdisp_raster)
+foreach(target plimdisp_pagefile plimdisp_canvas plimdisp_raster plimdisp_system)
   plimdisp_forbid_links(${target} "^Qt6?::" "this layer is plain C++ without Qt")
 endforeach()
-foreach(target plimdisp_system plimdisp_pagepass plimdisp_cli plimdisp-cli)
+# The tool loads Qt only with the label text module, when a picture draws labels.
+foreach(target plimdisp_pagepass plimdisp_cli plimdisp-cli)
+  plimdisp_forbid_links(${target} "^Qt6?::|^plimdisp_(labeltext|system_qt|framework|pageview|resources|shell)$"
+    "it draws and reads without Qt, widgets or the framework")
+endforeach()
+foreach(target plimdisp_system_qt plimdisp_labeltext plimdisp_labeltext_module)
   plimdisp_forbid_links(${target} "^Qt6?::(Widgets|PrintSupport|DBus)$|^plimdisp_(framework|pageview|resources|shell)$"
-    "it draws and reads without widgets or the framework")
+    "it serves the layers above without widgets or the framework")
 endforeach()

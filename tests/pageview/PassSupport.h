@@ -11,6 +11,7 @@
 #include "platform/canvas/Canvas.h"
 #include "platform/canvas/Scale.h"
 #include "platform/system/CDC.h"
+#include "platform/text/QtLabelText.h"
 #include "support/PageLines.h"
 
 // The drawing pass on plain canvases, without a view: pages, canvases and the zoom keys.
@@ -27,6 +28,7 @@ inline QGuiApplication& PassApplication() {
   static char name[] = "plimdisp-tests";
   static char* argv[] = {name, nullptr};
   static QGuiApplication* app = new QGuiApplication(argc, argv);
+  InstallQtLabelText();
   return *app;
 }
 

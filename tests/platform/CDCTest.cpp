@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "platform/system/CFont.h"
+#include "platform/text/QtLabelText.h"
 
 namespace {
 
@@ -24,6 +25,7 @@ class CDCTest : public ::testing::Test {
       static char* argv[] = {name, nullptr};
       new QGuiApplication(argc, argv);  // lives for the whole test program
     }
+    InstallQtLabelText();
   }
 
   void SetUp() override {
@@ -64,7 +66,7 @@ TEST_F(CDCTest, LabelFontHasASixteenPixelCellThatShowsChinese) {
   CFont font;
   ASSERT_TRUE(CreateLabelFont(font));
   EXPECT_EQ(font.CellHeight(), 16);
-  const QFontMetrics metrics(font.qfont());
+  const QFontMetrics metrics(QtFontOf(*font.Font()));
   EXPECT_LE(metrics.ascent() + metrics.descent(), 16);
   EXPECT_GE(metrics.ascent() + metrics.descent(), 12);  // not needlessly small
   EXPECT_TRUE(metrics.inFont(QChar(0x4E2D)));           // 中
@@ -73,7 +75,7 @@ TEST_F(CDCTest, LabelFontHasASixteenPixelCellThatShowsChinese) {
 TEST_F(CDCTest, LabelFaceIsAMingFaceWhoseGlyphsFillTheCell) {
   CFont font;
   ASSERT_TRUE(CreateLabelFont(font));
-  EXPECT_EQ(QFontInfo(font.qfont()).family(), QStringLiteral("AR PL UMing CN"));
+  EXPECT_EQ(QFontInfo(QtFontOf(*font.Font())).family(), QStringLiteral("AR PL UMing CN"));
   CDC dc(canvas);
   dc.SelectObject(&font);
   dc.SetTextColor(kBlue);
@@ -95,7 +97,8 @@ TEST_F(CDCTest, PreviewScaleShrinksOrEnlargesTheCellAndItsGlyphs) {
   CFont font;
   ASSERT_TRUE(CreateLabelFont(font));
   const wchar_t text[] = L"中文";
-  const int advance = QFontMetrics(font.qfont()).horizontalAdvance(QString::fromWCharArray(text));
+  const int advance =
+      QFontMetrics(QtFontOf(*font.Font())).horizontalAdvance(QString::fromWCharArray(text));
   for (const float scale : {0.5f, 2.0f}) {
     canvas.Fill(kGrey);
     CDC dc(canvas);
@@ -115,7 +118,8 @@ TEST_F(CDCTest, TextOutFillsAWhiteCellAndDrawsBlueGlyphsAtItsCorner) {
   EXPECT_EQ(dc.SelectObject(&font), nullptr);
   dc.SetTextColor(kBlue);
   const wchar_t text[] = L"中文";
-  const int advance = QFontMetrics(font.qfont()).horizontalAdvance(QString::fromWCharArray(text));
+  const int advance =
+      QFontMetrics(QtFontOf(*font.Font())).horizontalAdvance(QString::fromWCharArray(text));
   ASSERT_GT(advance, 0);
   ASSERT_TRUE(dc.TextOut(15, 30, text, 2));
 
@@ -146,7 +150,8 @@ TEST_F(CDCTest, TextOutFollowsOriginAndClipAndSkipsEmptyText) {
     int x, y, length;
     PixelRect expected;  // changed area; empty when nothing is drawn
   };
-  const int a = QFontMetrics(font.qfont()).horizontalAdvance(QString::fromWCharArray(L"  "));
+  const int a =
+      QFontMetrics(QtFontOf(*font.Font())).horizontalAdvance(QString::fromWCharArray(L"  "));
   const Case cases[] = {
       {"plain", 0, 0, {0, 0, 120, 60}, 4, 6, 2, {4, 6, 4 + a, 22}},
       {"origin", 100, -20, {0, 0, 120, 60}, 104, -14, 2, {4, 6, 4 + a, 22}},

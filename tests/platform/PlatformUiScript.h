@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/system/PlatformUi.h"
+#include "platform/text/QtLabelText.h"
 
 // The one QApplication of a test program that makes widgets (offscreen in ctest). It is never
 // destroyed: tearing Qt down from exit handlers crashes once a window has been shown.
@@ -17,6 +18,7 @@ inline QApplication& TestApplication() {
   static char name[] = "plimdisp-tests";
   static char* argv[] = {name, nullptr};
   static QApplication* app = new QApplication(argc, argv);
+  InstallQtLabelText();
   return *app;
 }
 

@@ -14,6 +14,7 @@
 #include "cli/output/OutputFile.h"
 #include "cli/output/TextFormat.h"
 #include "cli/pages/CliPage.h"
+#include "cli/pages/LabelTextLoader.h"
 #include "cli/pages/PageBatch.h"
 #include "cli/pages/PageRender.h"
 
@@ -73,8 +74,10 @@ int RunRender(Arguments arguments) {
 
   const PageInputs inputs = ExpandPageInputs(parsed.inputs);
   const std::map<std::string, std::string> titleClashes = TitleClashes(inputs.pages);
-  // Made here, on the main thread, rather than by the first worker that meets a label.
-  if (parsed.jobs > 1) PrepareLabelText();
+  // Qt's application belongs on the main thread, not on the first worker that meets a label;
+  // a batch on several workers pays for loading it once, whether or not a page has labels. A
+  // failure is reported by each page that needs the labels.
+  if (std::string ignored; parsed.jobs > 1) LoadLabelText(ignored);
   return ForEachPage(
       inputs,
       [&](const std::string& path, std::size_t, bool several) {

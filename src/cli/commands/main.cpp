@@ -1,7 +1,5 @@
 // plimdisp-cli: page file tools beside the viewer. Each subcommand lives in its own file and
 // has one entry in the table below.
-#include <QString>
-#include <QtGlobal>
 #include <cstdio>
 #include <new>
 #include <string>
@@ -14,14 +12,6 @@
 #include "resources/Version.h"
 
 namespace {
-
-// Qt's notices about its environment (a missing runtime folder, say) are not the tool's to
-// show: a normal run prints nothing. Only Qt's critical and fatal messages get through.
-void QtMessagesQuietly(QtMsgType type, const QMessageLogContext&, const QString& message) {
-  if (type == QtCriticalMsg || type == QtFatalMsg) {
-    std::fprintf(stderr, "plimdisp-cli: %s\n", DisplayText(message.toStdString()).c_str());
-  }
-}
 
 void PrintUsage(std::FILE* out) {
   std::fprintf(out, "Usage: plimdisp-cli COMMAND [ARGUMENTS]\n       plimdisp-cli --version\n\n");
@@ -74,7 +64,6 @@ int Run(const std::vector<std::string_view>& arguments, int& failureExitCode) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  qInstallMessageHandler(QtMessagesQuietly);
   GuardStandardStreams();
   int failureExitCode = kExitCannotOpen;
   int exitCode = kExitCannotOpen;

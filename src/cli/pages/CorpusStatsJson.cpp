@@ -1,43 +1,35 @@
 // Reading back the JSON of CorpusStats::Json, so that runs over parts of a corpus merge.
-#include <QByteArray>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QJsonParseError>
-#include <QJsonValue>
-#include <QString>
 #include <string>
 
+#include "cli/output/TextFormat.h"
 #include "cli/pages/CorpusStats.h"
+#include "cli/pages/JsonValue.h"
 
 namespace {
 
 // A count or size as JSON holds it: a whole number from 0 to `limit`.
-std::optional<std::int64_t> WholeNumber(const QJsonValue& value, std::int64_t limit = INT64_MAX) {
-  const std::int64_t number = value.toInteger(-1);
-  if (number < 0 || number > limit || static_cast<double>(number) != value.toDouble()) {
-    return std::nullopt;
-  }
+std::optional<std::int64_t> WholeNumber(const JsonValue& value, std::int64_t limit = INT64_MAX) {
+  const std::optional<std::int64_t> number = value.Integer();
+  if (!number || *number < 0 || *number > limit) return std::nullopt;
   return number;
 }
 
 // Fills `sizes` from {"min","median","max","histogram"} of `lines` lines; false, with `problem`
 // set, when they are missing or do not agree.
-bool ReadSizes(const QJsonValue& json, const char* name, std::uint64_t lines, ValueHistogram& sizes,
-               std::string& problem) {
-  const QJsonObject object = json.toObject();
+bool ReadSizes(const JsonValue& object, const char* name, std::uint64_t lines,
+               ValueHistogram& sizes, std::string& problem) {
   problem = std::string(name) + ": ";
-  if (!object.value("histogram").isArray()) {
+  if (!object["histogram"].IsArray()) {
     problem += "no histogram (written by an older plimdisp-cli: run stats --json again)";
     return false;
   }
   std::int64_t previous = -1;
-  for (const QJsonValue bin : object.value("histogram").toArray()) {
-    const QJsonArray pair = bin.toArray();
+  for (const JsonValue& bin : object["histogram"].Elements()) {
+    const std::vector<JsonValue>& pair = bin.Elements();
     const bool isPair = pair.size() == 2;
     const std::optional<std::int64_t> start =
-        isPair ? WholeNumber(pair.at(0), INT32_MAX) : std::nullopt;
-    const std::optional<std::int64_t> count = isPair ? WholeNumber(pair.at(1)) : std::nullopt;
+        isPair ? WholeNumber(pair[0], INT32_MAX) : std::nullopt;
+    const std::optional<std::int64_t> count = isPair ? WholeNumber(pair[1]) : std::nullopt;
     if (!start || !count || *count == 0 || *start <= previous ||
         !sizes.AddToBin(static_cast<std::int32_t>(*start), static_cast<std::uint64_t>(*count))) {
       problem += "a histogram bin is no [start,count] in ascending order";
@@ -50,10 +42,9 @@ bool ReadSizes(const QJsonValue& json, const char* name, std::uint64_t lines, Va
                std::to_string(lines);
     return false;
   }
-  const QJsonValue min = object.value("min"), median = object.value("median"),
-                   max = object.value("max");
+  const JsonValue &min = object["min"], &median = object["median"], &max = object["max"];
   if (lines == 0) {
-    if (min.isNull() && median.isNull() && max.isNull()) return true;
+    if (min.IsNull() && median.IsNull() && max.IsNull()) return true;
     problem += "sizes without lines";
     return false;
   }
@@ -74,40 +65,38 @@ bool ReadSizes(const QJsonValue& json, const char* name, std::uint64_t lines, Va
 }  // namespace
 
 std::unique_ptr<CorpusStats> CorpusStats::FromJson(std::string_view json, std::string& problem) {
-  QJsonParseError error{};
-  const QJsonDocument document =
-      QJsonDocument::fromJson(QByteArray(json.data(), static_cast<qsizetype>(json.size())), &error);
-  if (document.isNull()) {
-    problem = "no JSON: " + error.errorString().toStdString() + " at byte " +
-              std::to_string(error.offset);
+  const std::optional<JsonValue> document = JsonValue::Parse(json, problem);
+  if (!document) {
+    problem = "no JSON: " + problem;
     return nullptr;
   }
-  const QJsonObject object = document.object();
+  const JsonValue& object = *document;
   auto stats = std::make_unique<CorpusStats>();
   std::uint64_t* const figures[] = {&stats->pages_, &stats->refused_, &stats->lines_,
                                     &stats->characters_};
   const char* const names[] = {"pages", "refused", "lines", "characters"};
   for (std::size_t i = 0; i < std::size(figures); ++i) {
-    const std::optional<std::int64_t> figure = WholeNumber(object.value(names[i]));
+    const std::optional<std::int64_t> figure = WholeNumber(object[names[i]]);
     if (!figure) {
       problem = std::string(names[i]) + ": no whole number";
       return nullptr;
     }
     *figures[i] = static_cast<std::uint64_t>(*figure);
   }
-  if (!object.value("charset").isArray()) {
+  if (!object["charset"].IsArray()) {
     problem = "charset: no list";
     return nullptr;
   }
   std::uint64_t characters = 0;
-  for (const QJsonValue entry : object.value("charset").toArray()) {
-    const std::u32string character = entry.toObject().value("char").toString().toStdU32String();
-    const std::optional<std::int64_t> count = WholeNumber(entry.toObject().value("count"));
-    if (character.size() != 1 || !count || *count == 0) {
+  for (const JsonValue& entry : object["charset"].Elements()) {
+    const std::string& character = entry["char"].Text();
+    const std::optional<std::int64_t> count = WholeNumber(entry["count"]);
+    if (character.empty() || Utf8CharLength(character) != character.size() || !count ||
+        *count == 0) {
       problem = "charset: an entry is no {\"char\":one character,\"count\":a count}";
       return nullptr;
     }
-    stats->charset_[character.front()] += static_cast<std::uint64_t>(*count);
+    stats->charset_[Utf8CodePoint(character)] += static_cast<std::uint64_t>(*count);
     characters += static_cast<std::uint64_t>(*count);
   }
   if (characters != stats->characters_) {
@@ -115,9 +104,8 @@ std::unique_ptr<CorpusStats> CorpusStats::FromJson(std::string_view json, std::s
               std::to_string(stats->characters_);
     return nullptr;
   }
-  if (!ReadSizes(object.value("lineHeight"), "lineHeight", stats->lines_, stats->heights_,
-                 problem) ||
-      !ReadSizes(object.value("lineWidth"), "lineWidth", stats->lines_, stats->widths_, problem)) {
+  if (!ReadSizes(object["lineHeight"], "lineHeight", stats->lines_, stats->heights_, problem) ||
+      !ReadSizes(object["lineWidth"], "lineWidth", stats->lines_, stats->widths_, problem)) {
     return nullptr;
   }
   problem.clear();

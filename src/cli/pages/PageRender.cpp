@@ -1,9 +1,7 @@
 #include "cli/pages/PageRender.h"
 
-#include <QGuiApplication>
-#include <cstdlib>
-
 #include "cli/output/PngRowWriter.h"
+#include "cli/pages/LabelTextLoader.h"
 #include "platform/canvas/Canvas.h"
 #include "platform/canvas/Scale.h"
 
@@ -14,15 +12,6 @@ std::string SizeText(const PageExtent& extent) {
 }
 
 }  // namespace
-
-void PrepareLabelText() {
-  if (QCoreApplication::instance() != nullptr) return;
-  if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  static int argc = 1;
-  static char name[] = "plimdisp-cli";
-  static char* argv[] = {name, nullptr};
-  static QGuiApplication application(argc, argv);
-}
 
 float ZoomAfterKeys(const PageBody& page, std::string_view keys) {
   float zoom = 1.0f;
@@ -47,7 +36,10 @@ bool RenderPagePng(const PageFrame& frame, ByteSink& sink, std::string& problem,
   problem = PictureSizeProblem(frame.extent, "the page at this zoom");
   if (!problem.empty()) return false;
   const bool colour = DrawsLabels(frame);
-  if (colour) PrepareLabelText();
+  if (std::string reason; colour && !LoadLabelText(reason)) {
+    problem = "cannot draw the labels: " + reason;
+    return false;
+  }
   PngRowWriter png(sink);
   if (!png.Begin(static_cast<std::uint32_t>(frame.extent.width),
                  static_cast<std::uint32_t>(frame.extent.height),

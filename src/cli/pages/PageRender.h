@@ -15,12 +15,6 @@
 // Largest picture written, in pixels; no side may be wider than Canvas::kMaxSide either.
 inline constexpr std::int64_t kMaxPicturePixels = 100'000'000;
 
-// Makes the GUI application that label text needs, if there is none yet (with the offscreen
-// platform unless the caller chose one). RenderPagePng makes it when a picture first has
-// labels; call this on the main thread before pages are drawn on other threads. The tool's one
-// way into the windowing system: pictures without labels never reach it.
-void PrepareLabelText();
-
 // The zoom after the zoom keys `keys` ('+', '-'; other characters do nothing), as the view
 // takes them: only while the page's lineCount is not 0.
 float ZoomAfterKeys(const PageBody& page, std::string_view keys);
@@ -33,6 +27,7 @@ std::string PictureSizeProblem(PageExtent extent, const std::string& what);
 // Streams the PNG of the frame's picture into `sink`, in bands of at most `bandPixels` pixels:
 // 8-bit grey when it draws no label (DrawsLabels), 8-bit RGB otherwise. False on failure, with
 // `problem` set to a sentence for the user (no area, too large, out of memory, the output
-// failed); the sink may then hold part of a PNG.
+// failed, label text cannot be had); the sink may then hold part of a PNG. Label text is
+// loaded (LoadLabelText) only for a picture that draws labels.
 bool RenderPagePng(const PageFrame& frame, ByteSink& sink, std::string& problem,
                    std::int64_t bandPixels = kDefaultBandPixels);

@@ -15,6 +15,7 @@
 #include "platform/framework/WidgetDialogs.h"
 #include "platform/system/CFileDialog.h"
 #include "platform/system/CStringQt.h"
+#include "platform/text/QtLabelText.h"
 
 namespace {
 
@@ -50,6 +51,7 @@ END_MESSAGE_MAP()
 CWinApp::CWinApp() {
   g_currentApp = this;
   SetFallbackPlatformUi(&WidgetDialogs());
+  InstallQtLabelText();
 }
 
 CWinApp::~CWinApp() {

@@ -4,13 +4,6 @@
 #include <cmath>
 #include <string_view>
 
-#include <QFont>
-#include <QFontMetrics>
-#include <QGuiApplication>
-#include <QImage>
-#include <QPainter>
-#include <QString>
-
 #include "platform/system/CFont.h"
 
 CDC::CDC(Canvas& canvas) {
@@ -58,17 +51,15 @@ COLORREF CDC::SetTextColor(COLORREF color) {
 
 bool CDC::TextOut(int x, int y, const wchar_t* text, int length) {
   if (text == nullptr || length <= 0) return true;
-  if (QGuiApplication::instance() == nullptr) return false;
+  LabelTextEngine* engine = ReadyEngine();
+  if (engine == nullptr) return false;
 
-  const bool ownFont = font_ != nullptr && font_->IsCreated();
-  const QFont font = CurrentFont();
-  const QFontMetrics metrics(font);
-  const QString string = QString::fromWCharArray(text, length);
+  const LabelFont& font = CurrentFont(*engine);
   // A preview draws the cell and its glyphs scaled by its scale.
-  const std::int64_t advance = std::lround(metrics.horizontalAdvance(string) * previewScale_);
+  const std::int64_t advance =
+      std::lround(static_cast<float>(font.Advance(text, length)) * previewScale_);
   const std::int64_t cellHeight =
-      std::lround((ownFont ? font_->CellHeight() : metrics.height()) * previewScale_);
-  const int ascent = ownFont ? font_->Ascent() : metrics.ascent();
+      std::lround(static_cast<float>(font.CellHeight()) * previewScale_);
 
   // The cell in canvas pixels, in 64 bits: logical points far off the canvas must not wrap.
   const std::int64_t left = std::int64_t{x} - target_.originX;
@@ -80,23 +71,21 @@ bool CDC::TextOut(int x, int y, const wchar_t* text, int length) {
   }
   // Only the part of the cell within the clip is filled: its bounds fit in int, whatever the
   // scale.
-  const QRect cell(
-      QPoint(static_cast<int>(std::max<std::int64_t>(left, clip.left)),
-             static_cast<int>(std::max<std::int64_t>(top, clip.top))),
-      QPoint(static_cast<int>(std::min<std::int64_t>(left + advance, clip.right)) - 1,
-             static_cast<int>(std::min<std::int64_t>(top + cellHeight, clip.bottom)) - 1));
-
-  Canvas& canvas = *target_.canvas;
-  QImage image(canvas.bytes(), canvas.width(), canvas.height(), canvas.strideBytes(),
-               QImage::Format_RGB32);
-  QPainter painter(&image);
-  painter.setClipRect(QRect(clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top));
-  painter.fillRect(cell, Qt::white);
-  painter.setFont(font);
-  painter.setPen(QColor(textColor_ & 0xFF, (textColor_ >> 8) & 0xFF, (textColor_ >> 16) & 0xFF));
-  painter.translate(static_cast<qreal>(left), static_cast<qreal>(top));
-  if (previewScale_ != 1.0f) painter.scale(previewScale_, previewScale_);
-  painter.drawText(QPointF(0.0, static_cast<qreal>(ascent)), string);
+  TextDrawing drawing;
+  drawing.canvas = target_.canvas;
+  drawing.clip = clip;
+  drawing.cell = {static_cast<std::int32_t>(std::max<std::int64_t>(left, clip.left)),
+                  static_cast<std::int32_t>(std::max<std::int64_t>(top, clip.top)),
+                  static_cast<std::int32_t>(std::min<std::int64_t>(left + advance, clip.right)),
+                  static_cast<std::int32_t>(std::min<std::int64_t>(top + cellHeight, clip.bottom))};
+  drawing.left = left;
+  drawing.top = top;
+  drawing.scale = previewScale_;
+  drawing.color = textColor_;
+  drawing.font = &font;
+  drawing.text = text;
+  drawing.length = length;
+  engine->Draw(drawing);
   return true;
 }
 
@@ -108,8 +97,13 @@ int CDC::StretchDIBits(std::int32_t xDest, std::int32_t yDest, std::int32_t wDes
                          usage, rop);
 }
 
-QFont CDC::CurrentFont() const {
-  return font_ != nullptr && font_->IsCreated() ? font_->qfont() : QGuiApplication::font();
+LabelTextEngine* CDC::ReadyEngine() {
+  LabelTextEngine* engine = InstalledLabelText();
+  return engine != nullptr && engine->Ready() ? engine : nullptr;
+}
+
+const LabelFont& CDC::CurrentFont(LabelTextEngine& engine) const {
+  return font_ != nullptr && font_->IsCreated() ? *font_->Font() : engine.DefaultFont();
 }
 
 void CDC::SelectTextStyle(const TextStyle& style) {
@@ -128,15 +122,15 @@ void CDC::SelectTextStyle(const TextStyle& style) {
 }
 
 int CDC::TextCellHeight() {
-  if (QGuiApplication::instance() == nullptr) return 0;
-  const int height = font_ != nullptr && font_->IsCreated() ? font_->CellHeight()
-                                                            : QFontMetrics(CurrentFont()).height();
-  return static_cast<int>(std::lround(height * previewScale_));
+  LabelTextEngine* engine = ReadyEngine();
+  if (engine == nullptr) return 0;
+  return static_cast<int>(
+      std::lround(static_cast<float>(CurrentFont(*engine).CellHeight()) * previewScale_));
 }
 
 std::int64_t CDC::TextAdvance(const wchar_t* text, int length) {
-  if (text == nullptr || length <= 0 || QGuiApplication::instance() == nullptr) return 0;
-  const int advance =
-      QFontMetrics(CurrentFont()).horizontalAdvance(QString::fromWCharArray(text, length));
-  return std::lround(advance * previewScale_);
+  LabelTextEngine* engine = ReadyEngine();
+  if (text == nullptr || length <= 0 || engine == nullptr) return 0;
+  return std::lround(static_cast<float>(CurrentFont(*engine).Advance(text, length)) *
+                     previewScale_);
 }

@@ -8,9 +8,9 @@
 #include "platform/canvas/Canvas.h"
 #include "platform/canvas/DrawingTarget.h"
 #include "platform/canvas/StretchDIBits.h"
+#include "platform/system/LabelText.h"
 
 class CFont;
-class QFont;
 
 using COLORREF = std::uint32_t;  // 0x00BBGGRR
 
@@ -61,7 +61,8 @@ class CDC : public DrawingTarget {
 
   // Fills the text's cell (advance width x cell height) white and draws the glyphs in the text
   // colour, the cell's top-left corner at logical (x, y). Empty text (or a negative length)
-  // draws nothing. Returns false only when text cannot be drawn at all (no GUI application).
+  // draws nothing. Returns false only when text cannot be drawn at all (no label text engine, or
+  // its GUI application is missing).
   bool TextOut(int x, int y, const wchar_t* text, int length) override;
 
   // Text in one style for a drawing pass: selects a font the context makes and keeps (made
@@ -78,8 +79,10 @@ class CDC : public DrawingTarget {
 
  private:
   ClippedCanvas target_;
-  // The selected font, or the application's default font when none is selected or made.
-  QFont CurrentFont() const;
+  // The installed label text engine when it can draw, nullptr otherwise.
+  static LabelTextEngine* ReadyEngine();
+  // The selected font, or the engine's default font when none is selected or made.
+  const LabelFont& CurrentFont(LabelTextEngine& engine) const;
 
   CFont* font_ = nullptr;
   std::unique_ptr<CFont> styleFont_;  // made by SelectTextStyle
