@@ -144,15 +144,11 @@ TEST(GuiSmokeTest, PageWindowsWorkFromTheKeyboard) {
   const std::string path = dir.File("smoke.plim");
   ASSERT_TRUE(WriteSmokePage(path));
 
-  const std::string displayName = ":" + std::to_string(90 + getpid() % 100);
-  const pid_t server =
-      Spawn({"Xvfb", displayName, "-screen", "0", "1024x768x24", "-nolisten", "tcp"}, {});
-  Display* display = nullptr;
-  for (int attempt = 0; attempt < 100 && display == nullptr; ++attempt) {
-    std::this_thread::sleep_for(100ms);
-    display = XOpenDisplay(displayName.c_str());
-  }
-  ASSERT_NE(display, nullptr) << "the X server did not start";
+  std::string displayName;
+  const pid_t server = StartXServer(displayName);
+  ASSERT_NE(server, 0) << "the X server did not start";
+  Display* display = XOpenDisplay(displayName.c_str());
+  ASSERT_NE(display, nullptr) << "the X server takes no clients";
   // Windows come and go while the tree is read (menus, dialogs); a request about one that has
   // just gone is no failure, where Xlib's default handler would end the test.
   XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });

@@ -1,5 +1,6 @@
 #include "shell/SmokeSupport.h"
 
+#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -29,6 +30,27 @@ pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>
   args.push_back(nullptr);
   execvp(args[0], args.data());
   _exit(127);
+}
+
+pid_t StartXServer(std::string& displayName) {
+  int report[2];
+  if (pipe(report) != 0) return 0;
+  const pid_t server = Spawn({"Xvfb", "-displayfd", std::to_string(report[1]), "-screen", "0",
+                              "1024x768x24", "-nolisten", "tcp"},
+                             {});
+  close(report[1]);
+  // The server writes its display number and a newline once it accepts clients.
+  std::string number;
+  pollfd ready{report[0], POLLIN, 0};
+  char c = 0;
+  while (poll(&ready, 1, 20'000) > 0 && read(report[0], &c, 1) == 1 && c != '\n') number += c;
+  close(report[0]);
+  if (c != '\n' || number.empty()) {
+    Stop(server);
+    return 0;
+  }
+  displayName = ":" + number;
+  return server;
 }
 
 int Stop(pid_t pid) {

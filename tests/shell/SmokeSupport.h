@@ -27,6 +27,10 @@ struct Box {
 
 // Starts `argv` with `env` added to this process's environment.
 pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env);
+// Starts Xvfb on a display number it picks itself among the free ones, so that tests run at
+// the same time never share a server. Returns its process id and sets `displayName` (":N"), or
+// returns 0 when no server reported a display within 20 s.
+pid_t StartXServer(std::string& displayName);
 // Ends `pid` with SIGTERM (SIGKILL after 5 s) and returns its wait status.
 int Stop(pid_t pid);
 
