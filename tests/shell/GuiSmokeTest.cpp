@@ -193,9 +193,11 @@ TEST(GuiSmokeTest, PageWindowsWorkFromTheKeyboard) {
   EXPECT_TRUE(WaitFor([display] { return !MenuShown(display); }));
   EXPECT_EQ(WaitForInkWidth(shoot, zoomed).value_or(Box{}).Width(), zoomed) << "Alt+- zoomed";
   PressKey(display, frame, XK_minus, Mod1Mask);
+  EXPECT_TRUE(WaitFor([display] { return MenuShown(display); }));
   PressKey(display, frame, XK_x);
   EXPECT_TRUE(WaitFor([&] { return caption() == "PLIMDisp - [smoke]"; })) << caption();
   PressKey(display, frame, XK_minus, Mod1Mask);
+  EXPECT_TRUE(WaitFor([display] { return MenuShown(display); }));
   PressKey(display, frame, XK_r);
   EXPECT_TRUE(WaitFor([&] { return caption() == "PLIMDisp - smoke"; })) << caption();
 
