@@ -31,6 +31,8 @@ Converter OpenConverter(std::string_view codePage) {
   return Converter(converter);
 }
 
+}  // namespace
+
 void AppendUtf8(char32_t code, std::string& out) {
   if (code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) code = kReplacement;
   if (code < 0x80) {
@@ -49,8 +51,6 @@ void AppendUtf8(char32_t code, std::string& out) {
     out += static_cast<char>(0x80 | (code & 0x3F));
   }
 }
-
-}  // namespace
 
 bool DecodeMultiByteInPieces(std::string_view bytes, std::string_view codePage,
                              const std::function<bool(std::wstring_view piece)>& piece,

@@ -29,5 +29,8 @@ bool DecodeMultiByteInPieces(std::string_view bytes, std::string_view codePage,
                              const std::function<bool(std::wstring_view piece)>& piece,
                              std::size_t* invalidBytes = nullptr);
 
+// Appends the UTF-8 form of `code` to `out`; a value that is no Unicode scalar value becomes
+// U+FFFD.
+void AppendUtf8(char32_t code, std::string& out);
 // UTF-8 form of `text`; values that are not Unicode scalar values become U+FFFD.
 std::string WideToUtf8(std::wstring_view text);
