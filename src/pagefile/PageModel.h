@@ -27,6 +27,9 @@ struct PageLine {
   ByteBuffer label;
   // height * width grey bytes, top row first, no row padding. 0 is black, 255 white.
   ByteBuffer pixels;
+  // Where those bytes start in the page file when a table read left them there (then `pixels`
+  // is empty and all height * width bytes lie in the file); -1 otherwise.
+  std::int64_t pixelOffset = -1;
   std::int32_t left = 0;
   std::int32_t top = 0;
   std::int32_t height = 0;

@@ -118,6 +118,7 @@ PageFault ReadLine(ByteSource& source, std::int16_t codeLength, std::int32_t ind
     error = CheckLength(pixelCount, source, PageError::kNegativeImageSize,
                         PageError::kImageSizeOverflow);
     if (error != PageError::kNone) return Refuse(error, pixelCount);
+    line.pixelOffset = source.Offset();
     return Refuse(reader.Skip(static_cast<std::uint64_t>(pixelCount)).error());
   }
   error = AllocateChecked(pixelCount, 0, source, PageError::kNegativeImageSize,

@@ -19,11 +19,15 @@ class ByteSource {
   // Moves past `count` bytes (count <= Remaining()) without keeping them; false on an I/O
   // error. This one reads them in chunks; sources that can seek do better.
   virtual bool Skip(std::uint64_t count);
+  // Where the next byte lies in the underlying file or buffer, counted from its start; -1 when
+  // the source cannot say.
+  virtual std::int64_t Offset() const { return -1; }
 };
 
 // How much of a page a read keeps. A table read makes every check of a whole read, in the same
 // order and with the same refusals, but moves past the header note and the pixel blocks instead
-// of reading them: they stay empty, and nothing is allocated for them.
+// of reading them: they stay empty, nothing is allocated for them, and each line notes where its
+// pixels lie (PageLine::pixelOffset) so that they can be read when needed (LinePixelSource).
 enum class ReadDepth { kWhole, kTable };
 
 // Why a page was refused.

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string_view>
 
+#include "pagefile/LinePixels.h"
 #include "pagefile/PageModel.h"
 #include "platform/system/CodePage.h"
 
@@ -38,6 +39,9 @@ struct PageFrame {
   // The picture in device pixels, logical (0, 0) at its top-left corner, when the page is drawn
   // whole; a window's drawing leaves it unused.
   PageExtent extent{};
+  // Where lines whose pixels a table read left in the file are read from, as far as the
+  // picture needs them; nullptr when the page is in memory whole.
+  const LinePixelSource* pixels = nullptr;
 };
 
 // The picture the view shows after a pass at `zoom`: its scroll extent, which is

@@ -87,7 +87,7 @@ PassResult DrawPagePass(DrawingTarget& target, const PageFrame& frame) {
   const std::int32_t lines = std::min(page.UsedLines(), kMaxLines);
   for (std::int32_t i = 0; result.complete && i < lines; ++i) {
     const PageLine& line = page.lines[static_cast<std::size_t>(i)];
-    result.complete = RasterizeLine(target, line, *header, frame.zoom);
+    result.complete = RasterizeLine(target, line, *header, frame.zoom, frame.pixels);
     if (result.complete && frame.labels) DrawLabel(target, line, frame.zoom, frame.labelCodePage);
   }
   if (result.complete) result.extent = PassExtent(page, frame.zoom);

@@ -10,7 +10,8 @@ std::int32_t Saturate(std::int64_t value) {
   return static_cast<std::int32_t>(std::clamp<std::int64_t>(value, INT32_MIN, INT32_MAX));
 }
 
-bool PlanLine(const DrawingTarget& dc, const PageLine& line, const LineDest& dest, StretchPlan& plan) {
+bool PlanLine(const DrawingTarget& dc, const PageLine& line, const LineDest& dest,
+              StretchPlan& plan) {
   return line.width > 0 && line.height > 0 &&
          PlanStretch(dc.Target(), dest.x, dest.y, dest.width, dest.height, 0, 0, line.width,
                      line.height, plan);
@@ -41,7 +42,8 @@ void InitBitmapHeader(BITMAPINFOHEADER& header) {
   header.biCompression = BI_RGB;
 }
 
-bool VisibleSourceWindow(const DrawingTarget& dc, const PageLine& line, float zoom, PixelRect& window) {
+bool VisibleSourceWindow(const DrawingTarget& dc, const PageLine& line, float zoom,
+                         PixelRect& window) {
   StretchPlan plan;
   if (!PlanLine(dc, line, LineDestination(line, zoom), plan)) return false;
   // Buffer row i is image row i, so the plan's buffer rows are image rows.
@@ -64,8 +66,8 @@ void DrawReducedBitmap(const ClippedCanvas& target, const LineBitmap& bitmap,
                 bitmap.height, bitmap.pixels.data(), &header, DIB_RGB_COLORS, SRCAND);
 }
 
-void DrawLineBitmap(DrawingTarget& dc, const PageLine& line, LineBitmap& bitmap, BITMAPINFOHEADER& header,
-                    float zoom) {
+void DrawLineBitmap(DrawingTarget& dc, const PageLine& line, LineBitmap& bitmap,
+                    BITMAPINFOHEADER& header, float zoom) {
   if (bitmap.Reduced()) {
     StretchPlan plan;
     if (PlanLine(dc, line, LineDestination(line, zoom), plan) &&
@@ -87,8 +89,8 @@ void DrawLineBitmap(DrawingTarget& dc, const PageLine& line, LineBitmap& bitmap,
   bitmap = LineBitmap{};
 }
 
-bool RasterizeLine(DrawingTarget& dc, const PageLine& line, BITMAPINFOHEADER& header,
-                   float zoom) {
+bool RasterizeLine(DrawingTarget& dc, const PageLine& line, BITMAPINFOHEADER& header, float zoom,
+                   const LinePixelSource* source) {
   StretchPlan plan;
   if (!PlanLine(dc, line, LineDestination(line, zoom), plan)) {
     WriteImageHeader(line, header);
@@ -99,15 +101,31 @@ bool RasterizeLine(DrawingTarget& dc, const PageLine& line, BITMAPINFOHEADER& he
   // greys first widens only the merged pixels to 24 bits.
   const bool shrinking =
       plan.x.sourceLength > plan.x.destLength || plan.y.sourceLength > plan.y.destLength;
-  if (!(shrinking ? BuildLineBitmap(line, bitmap, plan)
-                  : BuildLineBitmap(line, bitmap, plan.SourceWindow()))) {
-    return false;
-  }
-  if (bitmap.Reduced()) {
-    DrawReducedBitmap(dc.Target(), bitmap, header);
+  if (shrinking) {
+    const bool inMemory = HasAllPixels(line, nullptr);
+    if (!(inMemory || source == nullptr ? BuildLineBitmap(line, bitmap, plan)
+                                        : BuildLineBitmap(line, *source, bitmap, plan))) {
+      return false;
+    }
+    if (bitmap.Reduced()) {
+      DrawReducedBitmap(dc.Target(), bitmap, header);
+    } else {
+      WriteImageHeader(line, header);
+    }
     return true;
   }
+  // Stretched or one to one: the bitmap holds only the window the transfer reads, and the
+  // transfer reads it with its source indices moved by the window's corner.
+  const PixelRect window = plan.SourceWindow();
+  if (!BuildWindowBitmap(line, source, window, bitmap)) return false;
+  if (!bitmap.pixels.empty()) {
+    header.biBitCount = 24;
+    header.biWidth = bitmap.paddedWidth;
+    header.biHeight = bitmap.height;
+    plan.x.sourceStart -= window.left;
+    plan.y.sourceStart -= window.top;
+    TransferPlanned(dc.Target(), plan, bitmap.pixels.data(), header);
+  }
   WriteImageHeader(line, header);
-  if (!bitmap.pixels.empty()) TransferPlanned(dc.Target(), plan, bitmap.pixels.data(), header);
   return true;
 }

@@ -25,7 +25,8 @@ void InitBitmapHeader(BITMAPINFOHEADER& header);
 
 // The image columns and rows of `line` that its transfer at `zoom` reads within the clip of
 // `dc`. Returns false when the transfer draws nothing there (the line can be skipped).
-bool VisibleSourceWindow(const DrawingTarget& dc, const PageLine& line, float zoom, PixelRect& window);
+bool VisibleSourceWindow(const DrawingTarget& dc, const PageLine& line, float zoom,
+                         PixelRect& window);
 
 // Writes the bitmap's shape into `header` (24 bits, paddedWidth, height), ANDs the bitmap onto
 // `dc` at the line's scaled place, and releases the bitmap's buffer. A bitmap of the line image
@@ -34,8 +35,8 @@ bool VisibleSourceWindow(const DrawingTarget& dc, const PageLine& line, float zo
 // device rectangle, after being reduced again if it was made for another transfer (nothing is
 // drawn if that cannot be done). A bitmap that is empty or not built from `line` transfers
 // nothing.
-void DrawLineBitmap(DrawingTarget& dc, const PageLine& line, LineBitmap& bitmap, BITMAPINFOHEADER& header,
-                    float zoom);
+void DrawLineBitmap(DrawingTarget& dc, const PageLine& line, LineBitmap& bitmap,
+                    BITMAPINFOHEADER& header, float zoom);
 
 // ANDs a reduced bitmap one to one onto its device rectangle of `target`, mirrored so that its
 // first buffer row lands on the rectangle's top, as every line image stands. Writes the
@@ -43,9 +44,11 @@ void DrawLineBitmap(DrawingTarget& dc, const PageLine& line, LineBitmap& bitmap,
 void DrawReducedBitmap(const ClippedCanvas& target, const LineBitmap& bitmap,
                        BITMAPINFOHEADER& header);
 
-// One line of a drawing pass: builds only the part of its bitmap that lands in the clip of `dc`
-// (at a shrinking zoom, already reduced to the destination's pixels) and draws it, leaving the
-// same picture as a full build. The line's destination and transfer are planned once. Returns
-// false when the bitmap buffer cannot be had; nothing is drawn then.
+// One line of a drawing pass: builds a bitmap of only the part of its image that lands in the
+// clip of `dc` (at a shrinking zoom, already reduced to the destination's pixels) and draws it,
+// leaving the same picture as a full build. The line's destination and transfer are planned
+// once. A line whose pixels were left in the file is read from `source`, only as far as the
+// clip needs. Leaves the whole image's shape in `header`. Returns false when the bitmap buffer
+// cannot be had; nothing is drawn then.
 [[nodiscard]] bool RasterizeLine(DrawingTarget& dc, const PageLine& line, BITMAPINFOHEADER& header,
-                                 float zoom);
+                                 float zoom, const LinePixelSource* source = nullptr);

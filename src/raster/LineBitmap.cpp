@@ -1,6 +1,7 @@
 #include "raster/LineBitmap.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "platform/canvas/PixelRows.h"
 #include "platform/canvas/SharedRows.h"
@@ -11,9 +12,21 @@ bool AllocateOrdinary(std::size_t size, ByteBuffer& out) { return ByteBuffer::Al
 
 LineBufferAllocator gAllocator = AllocateOrdinary;
 
-bool HasImage(const PageLine& line) {
-  return line.width > 0 && line.height > 0 &&
-         line.pixels.size() >= static_cast<std::uint64_t>(line.width) * line.height;
+bool HasImage(const PageLine& line) { return HasAllPixels(line, nullptr); }
+
+// The bitmap's shape for `columns` x `rows` pixels and its buffer; false when the buffer cannot
+// be had or would exceed kMaxLineBitmapBytes.
+bool AllocateBitmap(std::int32_t columns, std::int32_t rows, LineBitmap& bitmap) {
+  const std::int32_t paddedWidth = PaddedWidth(columns);
+  if (paddedWidth == 0) return false;
+  const std::int64_t bytes = std::int64_t{rows} * paddedWidth * 3;
+  if (bytes > kMaxLineBitmapBytes || !gAllocator(static_cast<std::size_t>(bytes), bitmap.pixels)) {
+    return false;
+  }
+  bitmap.width = columns;
+  bitmap.height = rows;
+  bitmap.paddedWidth = paddedWidth;
+  return true;
 }
 
 // dest[i] = a[i] & b[i] for i < count; plain byte loops that the compiler vectorises.
@@ -191,6 +204,129 @@ bool BuildLineBitmap(const PageLine& line, LineBitmap& bitmap, const StretchPlan
   };
   // The source pixels read bound the work.
   ForSharedRows(0, rows, std::int64_t{window.bottom - window.top} * windowWidth, reduceRows);
+  bitmap.filled = {0, 0, columns, rows};
+  return true;
+}
+
+bool BuildWindowBitmap(const PageLine& line, const LinePixelSource* source, const PixelRect& window,
+                       LineBitmap& bitmap) {
+  bitmap = LineBitmap{};
+  // Refused as a build of the whole image would be, so that a window of a huge line draws as
+  // it did when every build held the whole image.
+  const std::int32_t wholeWidth = PaddedWidth(line.width);
+  if (line.width > 0 && line.height > 0 &&
+      (wholeWidth == 0 || std::int64_t{line.height} * wholeWidth * 3 > kMaxLineBitmapBytes)) {
+    return false;
+  }
+  if (!HasAllPixels(line, source) || window.Empty() ||
+      !PixelRect{0, 0, line.width, line.height}.Contains(window)) {
+    return true;
+  }
+  const std::int32_t columns = window.right - window.left;
+  const std::int32_t rows = window.bottom - window.top;
+  if (!AllocateBitmap(columns, rows, bitmap)) {
+    bitmap = LineBitmap{};
+    return false;
+  }
+  const auto widen = PixelRows().expandGreys;
+  const bool inMemory = HasImage(line);
+  ForSharedRows(
+      0, rows, std::int64_t{rows} * columns, [&](int, std::int32_t first, std::int32_t last) {
+        for (std::int32_t i = first; i < last; ++i) {
+          std::uint8_t* out = bitmap.pixels.data() + i * bitmap.stride();
+          const std::int32_t row = window.top + i;
+          if (inMemory) {
+            widen(line.pixels.data() + std::int64_t{row} * line.width + window.left, columns, out);
+            continue;
+          }
+          const bool read = source->ReadRow(
+              line, row, window.left, window.right, [&](const LinePixelSource::Piece& piece) {
+                std::uint8_t* at = out + std::int64_t{piece.left - window.left} * 3;
+                const std::int32_t count = piece.right - piece.left;
+                if (piece.bytes != nullptr) {
+                  widen(piece.bytes, count, at);
+                } else {
+                  std::memset(at, 0, static_cast<std::size_t>(count) * 3);
+                }
+              });
+          // The source notes the failure; the row is black rather than undefined.
+          if (!read) std::memset(out, 0, static_cast<std::size_t>(columns) * 3);
+        }
+      });
+  bitmap.filled = {0, 0, columns, rows};
+  return true;
+}
+
+bool BuildLineBitmap(const PageLine& line, const LinePixelSource& source, LineBitmap& bitmap,
+                     const StretchPlan& plan) {
+  bitmap = LineBitmap{};
+  if (!HasAllPixels(line, &source) || plan.device.Empty()) return true;
+  const PixelRect window = plan.SourceWindow();
+  if (!PixelRect{0, 0, line.width, line.height}.Contains(window)) return true;
+  const std::int32_t columns = plan.device.right - plan.device.left;
+  const std::int32_t rows = plan.device.bottom - plan.device.top;
+  // Each device column's first source column and span length, and for each of the two threads
+  // that share the rows one row of merged greys.
+  ByteBuffer scratch;
+  const std::size_t indexBytes = sizeof(std::int32_t) * static_cast<std::size_t>(columns);
+  if (!gAllocator(2 * indexBytes + 2 * static_cast<std::size_t>(columns), scratch) ||
+      !AllocateBitmap(columns, rows, bitmap)) {
+    bitmap = LineBitmap{};
+    return false;
+  }
+  auto* const first = reinterpret_cast<std::int32_t*>(scratch.data());
+  auto* const length = reinterpret_cast<std::int32_t*>(scratch.data() + indexBytes);
+  std::uint8_t* const merged[2] = {scratch.data() + 2 * indexBytes,
+                                   scratch.data() + 2 * indexBytes + columns};
+  plan.x.SourceSpans(plan.device.left, columns, first, length);
+  bitmap.reducedFor = plan;
+  // Spans run along the device in one direction; k counts them in ascending source order.
+  const bool descending = first[0] > first[columns - 1];
+  const auto column = [&](std::int32_t k) { return descending ? columns - 1 - k : k; };
+  const auto spanEnd = [&](std::int32_t k) { return first[column(k)] + length[column(k)]; };
+
+  const auto mergeRows = [&](int part, std::int32_t firstRow, std::int32_t lastRow) {
+    std::uint8_t* const greys = merged[part];
+    // ANDs a piece of a source row into the device columns whose spans it meets.
+    const auto mergePiece = [&](const LinePixelSource::Piece& piece) {
+      std::int32_t k = 0, high = columns;
+      while (k < high) {  // the first span that ends after the piece's left
+        const std::int32_t middle = k + (high - k) / 2;
+        if (spanEnd(middle) <= piece.left) {
+          k = middle + 1;
+        } else {
+          high = middle;
+        }
+      }
+      for (; k < columns && first[column(k)] < piece.right; ++k) {
+        const std::int32_t j = column(k);
+        if (piece.bytes == nullptr) {
+          greys[j] = 0;
+          continue;
+        }
+        const std::int32_t from = std::max(first[j], piece.left);
+        const std::int32_t to = std::min(first[j] + length[j], piece.right);
+        std::uint8_t value = greys[j];
+        for (std::int32_t c = from; c < to; ++c) value &= piece.bytes[c - piece.left];
+        greys[j] = value;
+      }
+    };
+    for (std::int32_t i = firstRow; i < lastRow; ++i) {
+      std::fill_n(greys, columns, std::uint8_t{0xFF});
+      std::int64_t top, bottom;
+      plan.y.SourceSpan(plan.device.top + i, top, bottom);
+      for (std::int64_t r = top; r < bottom; ++r) {
+        if (!source.ReadRow(line, static_cast<std::int32_t>(r), window.left, window.right,
+                            mergePiece)) {
+          std::fill_n(greys, columns, std::uint8_t{0});  // the source notes the failure
+        }
+        if (std::all_of(greys, greys + columns, [](std::uint8_t g) { return g == 0; })) break;
+      }
+      PixelRows().expandGreys(greys, columns, bitmap.pixels.data() + i * bitmap.stride());
+    }
+  };
+  ForSharedRows(0, rows, std::int64_t{window.bottom - window.top} * (window.right - window.left),
+                mergeRows);
   bitmap.filled = {0, 0, columns, rows};
   return true;
 }

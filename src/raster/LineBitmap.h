@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "pagefile/ByteBuffer.h"
+#include "pagefile/LinePixels.h"
 #include "pagefile/PageModel.h"
 #include "platform/canvas/StretchDIBits.h"
 
@@ -58,6 +59,23 @@ struct LineBitmap {
 
 // Writes the image part `window` of `line` into an already allocated bitmap of that line.
 void FillLineBitmap(const PageLine& line, LineBitmap& bitmap, const PixelRect& window);
+
+// Builds a bitmap of the image part `window` (columns and rows of the image) of `line` alone,
+// as large as the window and filled whole: buffer row i holds image row window.top + i from
+// column window.left on. Pixels come from memory, or from `source` when they were left in the
+// file (known black stretches are not read). A transfer planned for the whole image reads it
+// once its source indices are moved by the window's corner. Nothing is built for a line without
+// all its pixels or a window outside the image; false when the buffer cannot be had.
+[[nodiscard]] bool BuildWindowBitmap(const PageLine& line, const LinePixelSource* source,
+                                     const PixelRect& window, LineBitmap& bitmap);
+
+// BuildLineBitmap(line, bitmap, plan) for a line whose pixels were left in the file: the same
+// reduced bitmap, each source row the plan merges read from `source` once, in pieces, and
+// merged into one row of device pixels, so memory follows the device rectangle however wide
+// the line. Once a device row is black through, the rest of its span is not read, so the holes
+// of a sparse file cost no reading. False when the buffers cannot be had.
+[[nodiscard]] bool BuildLineBitmap(const PageLine& line, const LinePixelSource& source,
+                                   LineBitmap& bitmap, const StretchPlan& plan);
 
 // The allocation of bitmap buffers, replaceable so that tests can make it fail. The function
 // returns false when it cannot provide `size` bytes.

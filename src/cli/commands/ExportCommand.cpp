@@ -76,18 +76,17 @@ bool IsLineFileOf(std::string_view name, std::string_view title) {
   return false;
 }
 
-std::vector<PlannedFile> PlanFiles(const CliPage& page, const fs::path& folder,
-                                   const std::string& title, const std::string& codePage) {
+std::vector<PlannedFile> PlanFiles(const CliPage& page, const LinePixelSource* pixels,
+                                   const fs::path& folder, const std::string& title,
+                                   const std::string& codePage) {
   std::vector<PlannedFile> files;
   for (std::int32_t i = 0; i < page.body->UsedLines(); ++i) {
     const PageLine& line = page.body->lines[static_cast<std::size_t>(i)];
     const std::string stem = LineStem(folder, title, i);
-    if (!line.pixels.empty()) {
-      files.push_back({stem + ".png", [&line](OutputFile& out, std::string& problem) {
+    if (HasAllPixels(line, pixels)) {
+      files.push_back({stem + ".png", [&line, pixels](OutputFile& out, std::string& problem) {
                          OutputFileSink sink{out};
-                         return WriteGreyPng(sink, line.pixels.data(),
-                                             static_cast<std::uint32_t>(line.width),
-                                             static_cast<std::uint32_t>(line.height), problem);
+                         return WriteLinePng(line, pixels, sink, problem);
                        }});
     }
     files.push_back({stem + ".gt.txt", [&line, &codePage](OutputFile& out, std::string&) {
@@ -105,23 +104,24 @@ std::vector<PlannedFile> PlanFiles(const CliPage& page, const fs::path& folder,
 }
 
 // The picture of a page's line images on a white page at zoom 1, without labels.
-PageFrame PagePicture(const PageBody& body) {
-  return {&body, 1.0f, kDefaultCodePage, false, {body.pageWidth, body.pageHeight}};
+PageFrame PagePicture(const PageBody& body, const LinePixelSource* pixels = nullptr) {
+  return {&body, 1.0f, kDefaultCodePage, false, {body.pageWidth, body.pageHeight}, pixels};
 }
 
 // NAME.png and NAME.xml, NAME the title as PageXmlTitle writes it; `leftOut` receives the lines
 // the XML leaves out.
-std::vector<PlannedFile> PlanPageXmlFiles(const CliPage& page, const fs::path& folder,
-                                          const std::string& title, const std::string& codePage,
+std::vector<PlannedFile> PlanPageXmlFiles(const CliPage& page, const LinePixelSource* pixels,
+                                          const fs::path& folder, const std::string& title,
+                                          const std::string& codePage,
                                           std::vector<std::int32_t>& leftOut) {
   const std::string name = PageXmlTitle(title);
   const std::string png = name + ".png";
   std::string xml = PageXmlDocument(page, {png, UtcNowDateTime(), codePage}, leftOut);
   return {
       {(folder / png).string(),
-       [&page](OutputFile& out, std::string& problem) {
+       [&page, pixels](OutputFile& out, std::string& problem) {
          OutputFileSink sink{out};
-         return RenderPagePng(PagePicture(*page.body), sink, problem);
+         return RenderPagePng(PagePicture(*page.body, pixels), sink, problem);
        }},
       {(folder / (name + ".xml")).string(), [xml = std::move(xml)](OutputFile& out, std::string&) {
          out.Write(xml);
@@ -143,8 +143,10 @@ class Exporter {
   // Writes the files of the page at `path`; false, with a report on stderr, when it fails. Safe
   // to call for different pages at once.
   bool Export(const std::string& path, bool several) const {
-    const std::optional<CliPage> page = LoadPageOrReport(path, several);
+    // The note and the pixels stay in the file, read as each file is written.
+    const std::optional<CliPage> page = LoadPageOrReport(path, several, ReadDepth::kTable);
     if (!page) return false;
+    const std::unique_ptr<FilePixelSource> pixels = PixelSourceOf(*page);
     const std::string title = fs::path(path).stem().string();
     if (const auto clash = titleClashes_.find(path); clash != titleClashes_.end()) {
       return Refuse(path, "not exported: its title '" + title + "' is that of " + clash->second +
@@ -159,8 +161,8 @@ class Exporter {
       }
     }
     const std::vector<PlannedFile> files =
-        pageXml_ ? PlanPageXmlFiles(*page, folder_, title, codePage_, leftOut)
-                 : PlanFiles(*page, folder_, title, codePage_);
+        pageXml_ ? PlanPageXmlFiles(*page, pixels.get(), folder_, title, codePage_, leftOut)
+                 : PlanFiles(*page, pixels.get(), folder_, title, codePage_);
     if (!force_) {
       for (const PlannedFile& file : files) {
         std::error_code error;

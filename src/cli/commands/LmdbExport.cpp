@@ -18,6 +18,7 @@
 #include "cli/output/TextFormat.h"
 #include "cli/pages/PageBatch.h"
 #include "cli/pages/PageInfo.h"
+#include "cli/pages/PageRender.h"
 
 namespace {
 
@@ -45,12 +46,13 @@ struct SampleRules {
 // The samples of the page at `path`; nothing, with a report on stderr, when it fails.
 std::optional<PageSamples> MakeSamples(const std::string& path, bool several,
                                        const SampleRules& rules) {
-  const std::optional<CliPage> page = LoadPageOrReport(path, several);
+  const std::optional<CliPage> page = LoadPageOrReport(path, several, ReadDepth::kTable);
   if (!page) return std::nullopt;
+  const std::unique_ptr<FilePixelSource> pixels = PixelSourceOf(*page);
   PageSamples samples;
   for (std::int32_t i = 0; i < page->body->UsedLines(); ++i) {
     const PageLine& line = page->body->lines[static_cast<std::size_t>(i)];
-    if (line.pixels.empty()) {
+    if (!HasAllPixels(line, pixels.get())) {
       ++samples.withoutPixels;
       continue;
     }
@@ -60,8 +62,7 @@ std::optional<PageSamples> MakeSamples(const std::string& path, bool several,
     }
     StringSink png;
     std::string problem;
-    if (!WriteGreyPng(png, line.pixels.data(), static_cast<std::uint32_t>(line.width),
-                      static_cast<std::uint32_t>(line.height), problem)) {
+    if (!WriteLinePng(line, pixels.get(), png, problem)) {
       PrintErr(DisplayText(path) + ":" + std::to_string(i + 1) + ": not exported: " + problem +
                "\n");
       return std::nullopt;

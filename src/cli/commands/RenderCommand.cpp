@@ -37,12 +37,16 @@ bool RenderPage(const std::string& path, const std::string& output, const Parsed
   const std::unique_ptr<OutputFile> file =
       OutputFile::Open(output, OutputFile::Existing::kFillOrReplace, error);
   if (!file) return Fail(path, several, "cannot write " + output + ": " + error);
-  const std::optional<CliPage> page = LoadPageOrReport(path, several);
+  // The note is passed over and only the pixels the picture shows are read from the file.
+  const std::optional<CliPage> page = LoadPageOrReport(path, several, ReadDepth::kTable);
   if (!page) return false;
+  const std::unique_ptr<FilePixelSource> pixels = PixelSourceOf(*page);
   const float zoom = ZoomAfterKeys(*page->body, parsed.Value("--keys"));
   std::string problem;
   OutputFileSink sink{*file};
-  if (!RenderPagePng(ScrolledFrame(*page->body, zoom, parsed.codePage), sink, problem)) {
+  PageFrame frame = ScrolledFrame(*page->body, zoom, parsed.codePage);
+  frame.pixels = pixels.get();
+  if (!RenderPagePng(frame, sink, problem)) {
     // The output's own reason says more than the encoder's.
     if (!file->error().empty()) problem = "cannot write " + output + ": " + file->error();
     return Fail(path, several, problem);

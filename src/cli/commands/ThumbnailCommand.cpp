@@ -42,8 +42,10 @@ bool MakeThumbnail(const std::string& path, const std::string& output, std::int3
   const std::unique_ptr<OutputFile> file =
       OutputFile::Open(output, OutputFile::Existing::kFillOrReplace, error);
   if (!file) return Fail("cannot write " + output + ": " + error);
-  const std::optional<CliPage> page = LoadPageOrReport(path);
+  // The note is passed over and only the pixels the picture shows are read from the file.
+  const std::optional<CliPage> page = LoadPageOrReport(path, false, ReadDepth::kTable);
   if (!page) return false;
+  const std::unique_ptr<FilePixelSource> pixels = PixelSourceOf(*page);
   const PageBody& body = *page->body;
   if (body.pageWidth <= 0 || body.pageHeight <= 0) {
     return Fail("the page has no area (" + std::to_string(body.pageWidth) + " x " +
@@ -56,7 +58,7 @@ bool MakeThumbnail(const std::string& path, const std::string& output, std::int3
   std::string problem;
   OutputFileSink sink{*file};
   const bool labels = zoom >= 1.0f;
-  if (!RenderPagePng({&body, zoom, codePage, labels, extent}, sink, problem)) {
+  if (!RenderPagePng({&body, zoom, codePage, labels, extent, pixels.get()}, sink, problem)) {
     if (!file->error().empty()) problem = "cannot write " + output + ": " + file->error();
     return Fail(problem);
   }

@@ -34,6 +34,11 @@ bool ForEachNoteChunk(const CliPage& page,
   return true;
 }
 
+std::unique_ptr<FilePixelSource> PixelSourceOf(const CliPage& page) {
+  if (page.depth == ReadDepth::kWhole || !page.file) return nullptr;
+  return std::make_unique<FilePixelSource>(page.file);
+}
+
 std::optional<CliPage> LoadPage(const std::string& path, PageLoadFailure& failure,
                                 const RawLabelHook& onRawLabel, ReadDepth depth) {
   auto file = std::make_shared<CFile>();

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "pagefile/PageReader.h"
+#include "platform/system/FilePixelSource.h"
 #include "platform/system/PageFileLoad.h"
 
 // A page file read by the command-line tool with the viewer's reader. A table read (see
@@ -24,6 +25,10 @@ struct CliPage {
 // them any more (then `chunk` got part of them).
 bool ForEachNoteChunk(const CliPage& page,
                       const std::function<void(std::span<const std::uint8_t>)>& chunk);
+
+// Where a drawing or an export of `page` reads the pixels a table read left in its file;
+// nullptr after a whole read, whose pixels are in memory.
+std::unique_ptr<FilePixelSource> PixelSourceOf(const CliPage& page);
 
 // Reads the page at `path`, opened for reading without locking it, so a page the viewer holds
 // can still be inspected. `onRawLabel` is handed on to the reader. Only regular files are

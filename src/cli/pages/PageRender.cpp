@@ -1,11 +1,16 @@
 #include "cli/pages/PageRender.h"
 
+#include <cstring>
+#include <vector>
+
 #include "cli/output/PngRowWriter.h"
 #include "cli/pages/LabelTextLoader.h"
 #include "platform/canvas/Canvas.h"
 #include "platform/canvas/Scale.h"
 
 namespace {
+
+constexpr char kUnreadablePixels[] = "the page file's pixels can no longer be read";
 
 std::string SizeText(const PageExtent& extent) {
   return std::to_string(extent.width) + " x " + std::to_string(extent.height) + " pixels";
@@ -29,6 +34,40 @@ std::string PictureSizeProblem(PageExtent extent, const std::string& what) {
     return what + " is " + SizeText(extent) + ", more than the 100 megapixels written";
   }
   return "";
+}
+
+bool WriteLinePng(const PageLine& line, const LinePixelSource* pixels, ByteSink& sink,
+                  std::string& problem) {
+  const auto width = static_cast<std::uint32_t>(line.width);
+  const auto height = static_cast<std::uint32_t>(line.height);
+  if (HasAllPixels(line, nullptr)) {
+    return WriteGreyPng(sink, line.pixels.data(), width, height, problem);
+  }
+  if (!HasAllPixels(line, pixels)) {
+    problem = "the line image has no pixels to write";
+    return false;
+  }
+  PngRowWriter png(sink);
+  std::vector<std::uint8_t> row(width);
+  bool written = png.Begin(width, height, PngColour::kGrey);
+  for (std::int32_t y = 0; written && y < line.height; ++y) {
+    if (!pixels->ReadRow(line, y, 0, line.width, [&](const LinePixelSource::Piece& piece) {
+          std::uint8_t* at = row.data() + piece.left;
+          const auto count = static_cast<std::size_t>(piece.right - piece.left);
+          if (piece.bytes != nullptr) {
+            std::memcpy(at, piece.bytes, count);
+          } else {
+            std::memset(at, 0, count);
+          }
+        })) {
+      problem = kUnreadablePixels;
+      return false;
+    }
+    written = png.WriteRow(row.data());
+  }
+  if (written) written = png.Finish();
+  if (!written) problem = png.error();
+  return written;
 }
 
 bool RenderPagePng(const PageFrame& frame, ByteSink& sink, std::string& problem,
@@ -63,6 +102,10 @@ bool RenderPagePng(const PageFrame& frame, ByteSink& sink, std::string& problem,
   }
   if (outcome == BandOutcome::kIncomplete) {
     problem = "not enough memory to draw every line";
+    return false;
+  }
+  if (frame.pixels != nullptr && frame.pixels->Failed()) {
+    problem = kUnreadablePixels;
     return false;
   }
   if (written) written = png.Finish();

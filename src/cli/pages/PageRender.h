@@ -24,10 +24,18 @@ float ZoomAfterKeys(const PageBody& page, std::string_view keys);
 // megapixels written"; empty when it can be made.
 std::string PictureSizeProblem(PageExtent extent, const std::string& what);
 
+// Streams the grey PNG of `line`'s image, its exact pixels, into `sink`, from memory or, when a
+// table read left them in the file, row by row from `pixels`. False with `problem` set when the
+// line has no pixels to write, they cannot be read from the file or the output fails; the sink
+// may then hold part of a PNG.
+bool WriteLinePng(const PageLine& line, const LinePixelSource* pixels, ByteSink& sink,
+                  std::string& problem);
+
 // Streams the PNG of the frame's picture into `sink`, in bands of at most `bandPixels` pixels:
 // 8-bit grey when it draws no label (DrawsLabels), 8-bit RGB otherwise. False on failure, with
 // `problem` set to a sentence for the user (no area, too large, out of memory, the output
-// failed, label text cannot be had); the sink may then hold part of a PNG. Label text is
-// loaded (LoadLabelText) only for a picture that draws labels.
+// failed, label text cannot be had, the frame's pixels cannot be read from the file); the sink may
+// then hold part of a PNG. Label text is loaded (LoadLabelText) only for a picture that draws
+// labels.
 bool RenderPagePng(const PageFrame& frame, ByteSink& sink, std::string& problem,
                    std::int64_t bandPixels = kDefaultBandPixels);

@@ -64,7 +64,7 @@ std::string Points(const PageBox& box) {
 
 std::optional<PageBox> LineBoxOnPage(const PageLine& line, std::int32_t pageWidth,
                                      std::int32_t pageHeight) {
-  if (line.pixels.empty() || line.width <= 0 || line.height <= 0) return std::nullopt;
+  if (line.width <= 0 || line.height <= 0) return std::nullopt;  // no pixels
   const std::int64_t right = std::int64_t{line.left} + line.width;
   const std::int64_t bottom = std::int64_t{line.top} + line.height;
   const PageBox box{std::max(line.left, 0), std::max(line.top, 0),

@@ -160,6 +160,7 @@ CFileSource::CFileSource(CFile& file) : file_(file) {
   const std::uint64_t length = file.GetLength();
   const std::uint64_t position = file.GetPosition();
   remaining_ = length > position ? length - position : 0;
+  offset_ = position;
 }
 
 std::uint64_t CFileSource::Remaining() const { return remaining_; }
@@ -167,6 +168,7 @@ std::uint64_t CFileSource::Remaining() const { return remaining_; }
 bool CFileSource::Skip(std::uint64_t count) {
   if (count > remaining_ || !file_.SkipForward(count)) return false;
   remaining_ -= count;
+  offset_ += count;
   return true;
 }
 
@@ -174,5 +176,6 @@ bool CFileSource::ReadExactly(void* destination, std::size_t count) {
   if (count > remaining_) return false;
   const std::size_t got = file_.Read(destination, count);
   remaining_ -= got;
+  offset_ += got;
   return got == count;
 }

@@ -75,8 +75,10 @@ class CFileSource : public ByteSource {
   std::uint64_t Remaining() const override;
   bool ReadExactly(void* destination, std::size_t count) override;
   bool Skip(std::uint64_t count) override;
+  std::int64_t Offset() const override { return static_cast<std::int64_t>(offset_); }
 
  private:
   CFile& file_;
   std::uint64_t remaining_;
+  std::uint64_t offset_;
 };

@@ -1,0 +1,86 @@
+#include "platform/system/FilePixelSource.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+namespace {
+
+// Data extents beyond this many are not looked for: the rest of the file is taken as data,
+// which reads the same, so a file of countless tiny holes costs no more than reading it.
+constexpr std::size_t kMaxExtents = std::size_t{1} << 16;
+
+}  // namespace
+
+FilePixelSource::FilePixelSource(std::shared_ptr<CFile> file)
+    : file_(std::move(file)), length_(file_->GetLength()) {
+  const int fd = file_->Descriptor();
+  std::uint64_t at = 0;
+  while (at < length_) {
+    if (data_.size() == kMaxExtents) {
+      data_.push_back({at, length_});
+      break;
+    }
+    const off_t data = ::lseek(fd, static_cast<off_t>(at), SEEK_DATA);
+    if (data < 0) {
+      // ENXIO: nothing but a hole up to the end. Any other error: take it all as data.
+      if (errno != ENXIO) data_.push_back({at, length_});
+      break;
+    }
+    const off_t hole = ::lseek(fd, data, SEEK_HOLE);
+    const std::uint64_t end =
+        hole < 0 ? length_ : std::min<std::uint64_t>(static_cast<std::uint64_t>(hole), length_);
+    if (end <= static_cast<std::uint64_t>(data)) break;
+    data_.push_back({static_cast<std::uint64_t>(data), end});
+    at = end;
+  }
+}
+
+std::vector<FilePixelSource::Extent>::const_iterator FilePixelSource::ExtentAtOrAfter(
+    std::uint64_t offset) const {
+  return std::upper_bound(
+      data_.begin(), data_.end(), offset,
+      [](std::uint64_t value, const Extent& extent) { return value < extent.end; });
+}
+
+bool FilePixelSource::Fail() const {
+  failed_.store(true);
+  return false;
+}
+
+bool FilePixelSource::ReadRow(const PageLine& line, std::int32_t row, std::int32_t left,
+                              std::int32_t right,
+                              const std::function<void(const Piece&)>& take) const {
+  if (line.pixelOffset < 0 || left >= right) return true;
+  const std::uint64_t base =
+      static_cast<std::uint64_t>(line.pixelOffset) +
+      static_cast<std::uint64_t>(row) * static_cast<std::uint64_t>(line.width) +
+      static_cast<std::uint64_t>(left);
+  const std::uint64_t end = base + static_cast<std::uint64_t>(right - left);
+  if (end > length_) return Fail();
+  std::uint8_t buffer[kPieceBytes];
+  std::uint64_t at = base;
+  auto extent = ExtentAtOrAfter(at);
+  while (at < end) {
+    Piece piece;
+    piece.left = left + static_cast<std::int32_t>(at - base);
+    if (extent == data_.end() || extent->start > at) {
+      // A hole: black up to the next data or the end.
+      const std::uint64_t stop = extent == data_.end() ? end : std::min(end, extent->start);
+      piece.right = left + static_cast<std::int32_t>(stop - base);
+      take(piece);
+      at = stop;
+      continue;
+    }
+    const std::uint64_t stop = std::min({end, extent->end, at + kPieceBytes});
+    const auto count = static_cast<std::size_t>(stop - at);
+    if (file_->ReadAt(buffer, count, at) != static_cast<std::int64_t>(count)) return Fail();
+    piece.right = left + static_cast<std::int32_t>(stop - base);
+    piece.bytes = buffer;
+    take(piece);
+    at = stop;
+    if (at == extent->end) ++extent;
+  }
+  return true;
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "pagefile/LinePixels.h"
+#include "platform/system/CFile.h"
+
+// The pixels of a page that a table read left in its file, read with pread as they are asked
+// for, in pieces of at most kPieceBytes. Stretches of the file that hold no data (the holes of
+// a sparse file, which read as 0) are handed out as black without being read, so a small file
+// with huge holes costs what its data costs. The file's data extents are found once, when the
+// source is made (SEEK_DATA and SEEK_HOLE; a file system without them is all data). Bytes past
+// the file's end then, or that a read cannot give, fail the read.
+class FilePixelSource final : public LinePixelSource {
+ public:
+  static constexpr std::int32_t kPieceBytes = 16384;
+
+  // `file` must stay open; its position is moved.
+  explicit FilePixelSource(std::shared_ptr<CFile> file);
+
+  bool ReadRow(const PageLine& line, std::int32_t row, std::int32_t left, std::int32_t right,
+               const std::function<void(const Piece&)>& take) const override;
+  bool Failed() const override { return failed_.load(); }
+
+ private:
+  struct Extent {
+    std::uint64_t start;
+    std::uint64_t end;
+  };
+  // The data extent holding `offset`, or the first one after it; data_.end() when none.
+  std::vector<Extent>::const_iterator ExtentAtOrAfter(std::uint64_t offset) const;
+  bool Fail() const;
+
+  std::shared_ptr<CFile> file_;
+  std::uint64_t length_ = 0;
+  std::vector<Extent> data_;  // ascending, disjoint
+  mutable std::atomic<bool> failed_{false};
+};
