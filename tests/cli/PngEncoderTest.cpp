@@ -37,6 +37,12 @@ TEST(PngEncoderTest, DeflateStreamsInflateToTheirInput) {
        Generated(700000,
                  [](std::size_t, std::mt19937& r) { return static_cast<std::uint8_t>(r()); }),
        kDeflateChunk},
+      {"coded literals, no byte equal to the one before",
+       Generated(300000,
+                 [](std::size_t i, std::mt19937& r) {
+                   return static_cast<std::uint8_t>(i % 2 * 32 + r() % 32);
+                 }),
+       kDeflateChunk},
       {"a period of three",
        Generated(600000,
                  [](std::size_t i, std::mt19937&) { return static_cast<std::uint8_t>(i / 3 * 7); }),

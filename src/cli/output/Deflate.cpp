@@ -2,6 +2,10 @@
 
 #include <zlib.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
 #include <bit>
 #include <cstring>
@@ -58,6 +62,35 @@ std::uint32_t MatchLength(const std::uint8_t* a, const std::uint8_t* b, std::uin
     length += 8;
   }
   return limit;
+}
+
+// The first position p in [at, end - kShortestRun] (at >= 1) where a run starts: the
+// kShortestRun bytes at p all equal the byte before p. `end` when there is none.
+std::size_t NextRunStart(const std::uint8_t* data, std::size_t at, std::size_t end) {
+#if defined(__SSE2__)
+  // Bit k of `same`: byte at + k equals the one before it; a run starts where four bits in a
+  // row are set, which the 16 lanes settle for k up to 12.
+  constexpr std::size_t kSettled = 16 - kShortestRun + 1;
+  for (; at + 16 <= end; at += kSettled) {
+    const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
+    const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at - 1));
+    const auto same = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(here, before)));
+    const std::uint32_t starts = same & same >> 1 & same >> 2 & same >> 3 & 0x1FFFu;
+    if (starts != 0) return at + static_cast<std::size_t>(std::countr_zero(starts));
+  }
+#endif
+  for (; at + kShortestRun <= end; ++at) {
+    if (Load32(data + at) == data[at - 1] * 0x01010101u) return at;
+  }
+  return end;
+}
+
+// Appends symbols for `count` literals.
+LzSymbol* PutLiterals(LzSymbol* out, std::size_t count) {
+  for (; count > 0; count -= std::min<std::size_t>(count, kMaxLiterals)) {
+    *out++ = Literals(static_cast<std::uint32_t>(std::min<std::size_t>(count, kMaxLiterals)));
+  }
+  return out;
 }
 
 }  // namespace
@@ -155,19 +188,17 @@ bool DeflateStream::CompressPending(bool final) {
 std::size_t DeflateStream::FindRuns(const std::uint8_t* data, std::size_t at, std::size_t end,
                                     LzSymbol* symbols) {
   LzSymbol* out = symbols;
-  if (at == 0 && at < end) *out++ = Literal(data[at++]);
-  while (at + kShortestRun <= end) {
-    // Shorter runs go as literals, so only four bytes equal to the one before start a run.
-    if (Load32(data + at) != data[at - 1] * 0x01010101u) {
-      *out++ = Literal(data[at++]);
-      continue;
-    }
-    const auto limit = static_cast<std::uint32_t>(std::min<std::size_t>(kMaxMatch, end - at));
-    const std::uint32_t length = MatchLength(data + at, data + at - 1, limit);
+  std::size_t literalsFrom = at;
+  if (at == 0 && at < end) ++at;  // the first byte has none before it
+  // Shorter runs go as literals, so only four bytes equal to the one before start a run.
+  for (std::size_t run; (run = NextRunStart(data, at, end)) != end;) {
+    out = PutLiterals(out, run - literalsFrom);
+    const auto limit = static_cast<std::uint32_t>(std::min<std::size_t>(kMaxMatch, end - run));
+    const std::uint32_t length = MatchLength(data + run, data + run - 1, limit);
     *out++ = Match(length, 1);
-    at += length;
+    at = literalsFrom = run + length;
   }
-  for (; at < end; ++at) *out++ = Literal(data[at]);
+  out = PutLiterals(out, end - literalsFrom);
   return static_cast<std::size_t>(out - symbols);
 }
 
@@ -177,6 +208,13 @@ std::size_t DeflateStream::FindRepeats(const std::uint8_t* data, std::size_t at,
   std::int32_t* heads = work_->heads.get();
   std::int32_t* earlier = work_->earlier.get();
   const int bits = hashBits_;
+  const auto literal = [&] {
+    if (out != symbols && out[-1] >> 16 == 0 && out[-1] < kMaxLiterals) {
+      ++out[-1];
+    } else {
+      *out++ = Literals(1);
+    }
+  };
   const auto insert = [&](std::size_t position) {
     std::int32_t& head = heads[Hash(Load32(data + position), bits)];
     earlier[position % kMaxDistance] = head;
@@ -206,7 +244,8 @@ std::size_t DeflateStream::FindRepeats(const std::uint8_t* data, std::size_t at,
       candidate = earlier[static_cast<std::size_t>(candidate) % kMaxDistance];
     }
     if (length < kMinSearched) {
-      *out++ = Literal(data[at++]);
+      literal();
+      ++at;
       continue;
     }
     *out++ = Match(length, distance);
@@ -219,7 +258,7 @@ std::size_t DeflateStream::FindRepeats(const std::uint8_t* data, std::size_t at,
     }
     at += length;
   }
-  for (; at < end; ++at) *out++ = Literal(data[at]);
+  for (; at < end; ++at) literal();
   return static_cast<std::size_t>(out - symbols);
 }
 

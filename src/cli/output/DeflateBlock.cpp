@@ -229,7 +229,7 @@ struct Frequencies {
   std::uint64_t extraBits = 0;  // the length and distance extra bits, the same in any code
 };
 
-Frequencies Count(const LzSymbol* symbols, std::size_t count) {
+Frequencies Count(const LzSymbol* symbols, std::size_t count, const std::uint8_t* source) {
   const CodeTables& tables = Tables();
   Frequencies f;
   // Literals are counted in four tables in turn: runs of one byte would otherwise make each
@@ -238,9 +238,17 @@ Frequencies Count(const LzSymbol* symbols, std::size_t count) {
   for (std::size_t i = 0; i < count; ++i) {
     const std::uint32_t length = symbols[i] >> 16;
     if (length == 0) {
-      ++literals[i % 4][symbols[i] & 0xFF];
+      const std::uint8_t* end = source + symbols[i];
+      for (; source + 4 <= end; source += 4) {
+        ++literals[0][source[0]];
+        ++literals[1][source[1]];
+        ++literals[2][source[2]];
+        ++literals[3][source[3]];
+      }
+      for (; source < end; ++source) ++literals[0][*source];
       continue;
     }
+    source += length;
     const int lengthCode = tables.lengthCode[length];
     const int distanceCode = tables.DistanceCode(symbols[i] & 0xFFFF);
     ++f.litLen[257 + lengthCode];
@@ -324,7 +332,7 @@ void WriteHeader(BitWriter& out, const DynamicHeader& header) {
 }
 
 void WriteSymbols(BitWriter& writer, const BlockCodes& codes, const LzSymbol* symbols,
-                  std::size_t count) {
+                  std::size_t count, const std::uint8_t* source) {
   const CodeTables& tables = Tables();
   const auto& litLen = codes.litLen;
   const auto& distance = codes.distance;
@@ -333,21 +341,34 @@ void WriteSymbols(BitWriter& writer, const BlockCodes& codes, const LzSymbol* sy
   for (std::size_t byte = 0; byte < literal.size(); ++byte) {
     literal[byte] = litLen.codes[byte] | std::uint32_t{litLen.lengths[byte]} << 16;
   }
+  // Two literals (at most 15 bits each) as one value and its length.
+  const auto pair = [&literal](const std::uint8_t* at, std::uint64_t& value) {
+    const std::uint32_t first = literal[at[0]], second = literal[at[1]];
+    value = (first & 0xFFFF) | std::uint64_t{second & 0xFFFF} << (first >> 16);
+    return static_cast<int>((first >> 16) + (second >> 16));
+  };
   BitWriter::Cursor out = writer.Open();
   for (std::size_t i = 0; i < count; ++i) {
     const std::uint32_t length = symbols[i] >> 16;
     if (length == 0) {
-      // Two literals in a row (at most 15 bits each) go out in one step.
-      const std::uint32_t first = literal[symbols[i] & 0xFF];
-      if (i + 1 < count && symbols[i + 1] >> 16 == 0) {
-        const std::uint32_t second = literal[symbols[++i] & 0xFF];
-        out.Put((first & 0xFFFF) | (second & 0xFFFF) << (first >> 16),
-                static_cast<int>((first >> 16) + (second >> 16)));
-      } else {
-        out.Put(first & 0xFFFF, static_cast<int>(first >> 16));
+      const std::uint8_t* end = source + symbols[i];
+      // Four literals go out in one step when they fit in 56 bits, as they mostly do.
+      for (; source + 4 <= end; source += 4) {
+        std::uint64_t low, high;
+        const int lowBits = pair(source, low), highBits = pair(source + 2, high);
+        if (lowBits + highBits <= 56) {
+          out.Put(low | high << lowBits, lowBits + highBits);
+        } else {
+          out.Put(low, lowBits);
+          out.Put(high, highBits);
+        }
+      }
+      for (; source < end; ++source) {
+        out.Put(literal[*source] & 0xFFFF, static_cast<int>(literal[*source] >> 16));
       }
       continue;
     }
+    source += length;
     const int lengthCode = tables.lengthCode[length];
     const int symbol = 257 + lengthCode;
     out.Put(litLen.codes[symbol] | (length - kLengthBase[lengthCode]) << litLen.lengths[symbol],
@@ -410,7 +431,7 @@ void BitWriter::PutBytes(const std::uint8_t* data, std::size_t count) {
 
 void WriteDeflateBlock(BitWriter& out, const LzSymbol* symbols, std::size_t symbolCount,
                        const std::uint8_t* source, std::size_t count, bool final) {
-  const Frequencies f = Count(symbols, symbolCount);
+  const Frequencies f = Count(symbols, symbolCount, source);
   const DynamicHeader dynamic = MakeDynamicHeader(f);
   const BlockCodes& fixed = FixedCodes();
   const std::uint64_t dynamicBits = dynamic.Bits() +
@@ -426,9 +447,9 @@ void WriteDeflateBlock(BitWriter& out, const LzSymbol* symbols, std::size_t symb
     return;
   }
   const bool useFixed = fixedBits <= dynamicBits;
-  // A symbol takes at most 48 bits; the header at most 3 + 14 + 57 + 316 * 14.
-  out.Reserve(6 * (symbolCount + 1) + 600);
+  // A literal takes at most 15 bits, a match 48; the header at most 3 + 14 + 57 + 316 * 14.
+  out.Reserve(2 * count + 6 * (symbolCount + 1) + 600);
   out.Put((final ? 1u : 0u) | (useFixed ? 1u : 2u) << 1, 3);
   if (!useFixed) WriteHeader(out, dynamic);
-  WriteSymbols(out, useFixed ? fixed : dynamic.codes, symbols, symbolCount);
+  WriteSymbols(out, useFixed ? fixed : dynamic.codes, symbols, symbolCount, source);
 }

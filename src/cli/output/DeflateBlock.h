@@ -11,10 +11,12 @@
 // The block layer of a deflate stream (RFC 1951): LZ77 symbols in, the smallest of a stored,
 // a fixed-code and a dynamic-code block out.
 
-// One LZ77 symbol: a literal byte (length 0) or a match of `length` (3 to 258) bytes
-// `distance` (1 to 32768) bytes back, packed as length << 16 | distance, or the byte.
+// One LZ77 symbol: the next `count` (1 to kMaxLiterals) input bytes as literals (length 0,
+// the bytes themselves read from the input), or a match of `length` (3 to 258) bytes
+// `distance` (1 to 32768) bytes back; packed as length << 16 | distance, or the count.
 using LzSymbol = std::uint32_t;
-inline constexpr LzSymbol Literal(std::uint8_t byte) { return byte; }
+inline constexpr std::uint32_t kMaxLiterals = 0xFFFF;
+inline constexpr LzSymbol Literals(std::uint32_t count) { return count; }
 inline constexpr LzSymbol Match(std::uint32_t length, std::uint32_t distance) {
   return length << 16 | distance;
 }
@@ -36,11 +38,11 @@ class BitWriter {
     std::uint64_t bits;
     int used;
     std::uint8_t* at;
-    // Appends the low `count` bits of `value` (count <= 32, the rest of `value` zero); room for
+    // Appends the low `count` bits of `value` (count <= 56, the rest of `value` zero); room for
     // them must have been reserved. Whole bytes are stored at once, without a
     // branch: the 8 bytes at `at` are written every time and `at` moves past the whole ones.
-    void Put(std::uint32_t value, int count) {
-      bits |= std::uint64_t{value} << used;
+    void Put(std::uint64_t value, int count) {
+      bits |= value << used;
       used += count;
       if constexpr (std::endian::native == std::endian::little) {
         std::memcpy(at, &bits, 8);
@@ -96,7 +98,8 @@ class BitWriter {
   int used_ = 0;
 };
 
-// Writes the block of `symbols`, which stand for the `count` input bytes at `source`, with the
-// block header's final bit as given: stored, fixed or dynamic codes, whichever is smallest.
+// Writes the block of `symbols`, which stand for the `count` input bytes at `source` (the
+// literals are read from there), with the block header's final bit as given: stored, fixed or
+// dynamic codes, whichever is smallest.
 void WriteDeflateBlock(BitWriter& out, const LzSymbol* symbols, std::size_t symbolCount,
                        const std::uint8_t* source, std::size_t count, bool final);

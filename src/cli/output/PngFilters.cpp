@@ -91,10 +91,11 @@ __m128i SignedSizes(__m128i r) {
 }
 #endif
 
-}  // namespace
-
-PngFilter ChoosePngFilter(const std::uint8_t* row, const std::uint8_t* previous, std::size_t count,
-                          int bytesPerPixel) {
+// The filter that leaves the smallest sum of residuals. The Paeth residuals, the dearest to
+// work out and the filter most rows take, are written to `paethOut` on the way (count bytes),
+// unless the row equals the one above.
+PngFilter ChooseFilter(const std::uint8_t* row, const std::uint8_t* previous, std::size_t count,
+                       int bytesPerPixel, std::uint8_t* paethOut) {
   if (std::memcmp(row, previous, count) == 0) return PngFilter::kUp;
   std::array<std::uint64_t, kFilters> sums{};
   std::size_t i = 0;
@@ -102,6 +103,7 @@ PngFilter ChoosePngFilter(const std::uint8_t* row, const std::uint8_t* previous,
     for (; i < end; ++i) {
       const auto r = Residuals(row, previous, i, bytesPerPixel);
       for (int f = 0; f < kFilters; ++f) sums[f] += static_cast<std::uint64_t>(SignedSize(r[f]));
+      paethOut[i] = r[static_cast<int>(PngFilter::kPaeth)];
     }
   };
   addScalar(std::min<std::size_t>(count, static_cast<std::size_t>(bytesPerPixel)));
@@ -111,9 +113,11 @@ PngFilter ChoosePngFilter(const std::uint8_t* row, const std::uint8_t* previous,
     if (Flat(row, previous, i, bytesPerPixel)) {
       none = _mm_add_epi64(none,
                            SignedSizes(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row + i))));
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(paethOut + i), _mm_setzero_si128());
       continue;
     }
     const Lanes lanes = ResidualLanes(row, previous, i, bytesPerPixel);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(paethOut + i), lanes.paeth);
     none = _mm_add_epi64(none, SignedSizes(lanes.none));
     sub = _mm_add_epi64(sub, SignedSizes(lanes.sub));
     up = _mm_add_epi64(up, SignedSizes(lanes.up));
@@ -135,10 +139,10 @@ PngFilter ChoosePngFilter(const std::uint8_t* row, const std::uint8_t* previous,
   return static_cast<PngFilter>(best);
 }
 
-void ApplyPngFilter(PngFilter filter, const std::uint8_t* row, const std::uint8_t* previous,
-                    std::size_t count, int bytesPerPixel, std::uint8_t* out) {
+// Writes the row filtered by `filter` (not Paeth, which ChooseFilter writes) to `out`.
+void ApplyFilter(PngFilter filter, const std::uint8_t* row, const std::uint8_t* previous,
+                 std::size_t count, int bytesPerPixel, std::uint8_t* out) {
   const int f = static_cast<int>(filter);
-  *out++ = static_cast<std::uint8_t>(f);
   if (filter == PngFilter::kNone) {
     std::memcpy(out, row, count);
     return;
@@ -161,11 +165,21 @@ void ApplyPngFilter(PngFilter filter, const std::uint8_t* row, const std::uint8_
     } else if (Flat(row, previous, i, bytesPerPixel)) {
       residual = _mm_setzero_si128();
     } else {
-      const Lanes lanes = ResidualLanes(row, previous, i, bytesPerPixel);
-      residual = filter == PngFilter::kAverage ? lanes.average : lanes.paeth;
+      residual = ResidualLanes(row, previous, i, bytesPerPixel).average;
     }
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), residual);
   }
 #endif
   scalar(count);
+}
+
+}  // namespace
+
+PngFilter FilterPngRow(const std::uint8_t* row, const std::uint8_t* previous, std::size_t count,
+                       int bytesPerPixel, std::uint8_t* out) {
+  const PngFilter filter = ChooseFilter(row, previous, count, bytesPerPixel, out + 1);
+  out[0] = static_cast<std::uint8_t>(filter);
+  if (filter != PngFilter::kPaeth)
+    ApplyFilter(filter, row, previous, count, bytesPerPixel, out + 1);
+  return filter;
 }

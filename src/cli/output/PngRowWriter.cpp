@@ -106,15 +106,13 @@ bool PngRowWriter::WriteCanvasRow(const std::uint32_t* pixels) {
 
 bool PngRowWriter::PutCurrentRow() {
   if (rowsLeft_ == 0) return Failed("more rows than the PNG's height");
-  const PngFilter filter =
-      ChoosePngFilter(current_.data(), previous_.data(), rowBytes_, bytesPerPixel_);
   // A row is filtered straight into the stream, or, when it is longer than the stream takes
   // at once, through a row of its own.
   const bool direct = rowBytes_ + 1 <= kDeflateChunk;
   if (!direct) filtered_.resize(rowBytes_ + 1);
   std::uint8_t* room = direct ? deflate_->Reserve(rowBytes_ + 1) : filtered_.data();
   if (room == nullptr) return Failed("the output cannot be written");
-  ApplyPngFilter(filter, current_.data(), previous_.data(), rowBytes_, bytesPerPixel_, room);
+  FilterPngRow(current_.data(), previous_.data(), rowBytes_, bytesPerPixel_, room);
   if (!(direct ? deflate_->Commit(rowBytes_ + 1) : deflate_->Write(room, rowBytes_ + 1))) {
     return Failed("the output cannot be written");
   }

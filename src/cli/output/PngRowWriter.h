@@ -13,7 +13,7 @@ class DeflateStream;
 enum class PngColour { kGrey, kRgb };
 
 // An 8-bit grey or RGB PNG streamed into a sink row by row, top row first: each row filtered
-// (ChoosePngFilter) straight into the deflate stream, whose compressed bytes go out as IDAT
+// (FilterPngRow) straight into the deflate stream, whose compressed bytes go out as IDAT
 // chunks, so no more than the last two rows and one chunk are held here. Use: Begin, exactly
 // `height` WriteRow or WriteCanvasRow calls, Finish. After any failure every later call
 // returns false and error() says why.
