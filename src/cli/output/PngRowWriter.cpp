@@ -31,9 +31,11 @@ std::string Chunk(std::string_view type, std::string_view data) {
 
 }  // namespace
 
-// The compressed stream cut into IDAT chunks of kChunkBytes (the last one shorter).
+// The compressed stream cut into IDAT chunks of kChunkBytes (the last one shorter). Whole
+// chunks before an IDAT chunk are held and go out with it, so a small PNG is one write.
 struct PngRowWriter::ChunkSink final : ByteSink {
   ByteSink& out;
+  std::string held;
   std::string pending;
   bool failed = false;
   explicit ChunkSink(ByteSink& sink) : out(sink) {}
@@ -47,9 +49,13 @@ struct PngRowWriter::ChunkSink final : ByteSink {
     }
     return !failed;
   }
-  bool Flush() {
-    if (!failed && !pending.empty()) failed = !out.Write(Chunk("IDAT", pending));
+  // Writes the held chunks, the pending bytes as an IDAT chunk and `last`, a whole chunk.
+  bool Flush(std::string_view last = {}) {
+    if (!pending.empty()) held += Chunk("IDAT", pending);
+    held += last;
+    if (!failed && !held.empty()) failed = !out.Write(held);
     pending.clear();
+    held.clear();
     return !failed;
   }
 };
@@ -76,9 +82,7 @@ bool PngRowWriter::Begin(std::uint32_t width, std::uint32_t height, PngColour co
   PutBigEndian(header, width);
   PutBigEndian(header, height);
   header += {8, static_cast<char>(colour == PngColour::kRgb ? 2 : 0), 0, 0, 0};
-  if (!sink_.Write("\x89PNG\r\n\x1A\n") || !sink_.Write(Chunk("IHDR", header))) {
-    return Failed("the output cannot be written");
-  }
+  chunks_->held = "\x89PNG\r\n\x1A\n" + Chunk("IHDR", header);
   return true;
 }
 
@@ -124,7 +128,7 @@ bool PngRowWriter::PutCurrentRow() {
 bool PngRowWriter::Finish() {
   if (deflate_ == nullptr || !error_.empty()) return Failed("the PNG was not begun");
   if (rowsLeft_ != 0) return Failed("fewer rows than the PNG's height");
-  if (!deflate_->Finish() || !chunks_->Flush() || !sink_.Write(Chunk("IEND", {}))) {
+  if (!deflate_->Finish() || !chunks_->Flush(Chunk("IEND", {}))) {
     return Failed("the output cannot be written");
   }
   return true;
