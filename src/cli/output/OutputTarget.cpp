@@ -145,7 +145,9 @@ std::optional<OutputTarget> OpenOutputTarget(const std::string& path, ExistingOu
   struct stat linked {};
   struct stat reached {};
   const bool exists = ::lstat(path.c_str(), &linked) == 0;
-  const bool reaches = ::stat(path.c_str(), &reached) == 0;
+  // Only a link reaches something other than itself; nothing at the name reaches nothing.
+  if (exists && !S_ISLNK(linked.st_mode)) reached = linked;
+  const bool reaches = exists && (!S_ISLNK(linked.st_mode) || ::stat(path.c_str(), &reached) == 0);
   if (reaches && IsStandardOutput(reached)) return StreamTarget(STDOUT_FILENO, error);
   if (reaches && S_ISDIR(reached.st_mode)) return Refuse(error, SystemReason(EISDIR));
   if (reaches && !S_ISREG(reached.st_mode)) return DeviceTarget(path, error);

@@ -40,8 +40,11 @@ void NoteRunInput(int fd) {
 
 bool IsRunInputAt(const std::string& path) {
   struct stat info {};
-  return (::lstat(path.c_str(), &info) == 0 && IsInput(info)) ||
-         (::stat(path.c_str(), &info) == 0 && IsInput(info));
+  // Following the name can only reach something else when it is a link; where lstat finds
+  // nothing, stat finds nothing either.
+  if (::lstat(path.c_str(), &info) != 0) return false;
+  if (IsInput(info)) return true;
+  return S_ISLNK(info.st_mode) && ::stat(path.c_str(), &info) == 0 && IsInput(info);
 }
 
 bool IsRunInputOpen(int fd) {
