@@ -1,6 +1,8 @@
 #include "cli/output/TextFormat.h"
 
+#include <array>
 #include <cstdio>
+#include <cstring>
 
 #include "cli/output/StandardStreams.h"
 
@@ -101,12 +103,18 @@ bool IsHiddenCharacter(char32_t code) {
 }
 
 std::string HexBytes(const std::uint8_t* bytes, std::size_t size) {
+  // The two digits of every byte value side by side, so each byte is one two-byte copy.
+  static constexpr auto kPairs = [] {
+    std::array<char, 512> pairs{};
+    for (int value = 0; value < 256; ++value) {
+      pairs[2 * value] = kHexDigits[value >> 4];
+      pairs[2 * value + 1] = kHexDigits[value & 0x0F];
+    }
+    return pairs;
+  }();
   std::string hex(size * 2, '\0');
   char* out = hex.data();
-  for (std::size_t i = 0; i < size; ++i) {
-    *out++ = kHexDigits[bytes[i] >> 4];
-    *out++ = kHexDigits[bytes[i] & 0x0F];
-  }
+  for (std::size_t i = 0; i < size; ++i) std::memcpy(out + 2 * i, &kPairs[2 * bytes[i]], 2);
   return hex;
 }
 

@@ -22,16 +22,29 @@ bool ForEachNoteChunk(const CliPage& page,
     return true;
   }
   const auto noteBytes = static_cast<std::uint64_t>(page.header.headerSize - kFixedHeaderBytes);
-  std::vector<std::uint8_t> buffer(
-      static_cast<std::size_t>(std::min<std::uint64_t>(noteBytes, kNoteChunk)));
-  for (std::uint64_t at = 0; at < noteBytes;) {
-    const auto step = static_cast<std::size_t>(std::min<std::uint64_t>(noteBytes - at, kNoteChunk));
-    const std::int64_t got = page.file->ReadAt(buffer.data(), step, kHeaderNoteOffset + at);
-    if (got <= 0) return false;
-    chunk({buffer.data(), static_cast<std::size_t>(got)});
-    at += static_cast<std::uint64_t>(got);
-  }
-  return true;
+  // Data is gathered into chunks; the holes of a sparse file are handed out as zeros unread.
+  std::vector<std::uint8_t> buffer;
+  buffer.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(noteBytes, kNoteChunk)));
+  const auto flush = [&] {
+    if (!buffer.empty()) chunk(buffer);
+    buffer.clear();
+  };
+  const bool read = FilePixelSource(page.file).ReadBytes(
+      kHeaderNoteOffset, noteBytes, [&](const FilePixelSource::Span& span) {
+        if (span.bytes != nullptr) {
+          if (buffer.size() + (span.end - span.start) > kNoteChunk) flush();
+          buffer.insert(buffer.end(), span.bytes, span.bytes + (span.end - span.start));
+          return;
+        }
+        flush();
+        static const std::vector<std::uint8_t> zeros(kNoteChunk, 0);
+        for (std::uint64_t at = span.start; at < span.end; at += kNoteChunk) {
+          chunk({zeros.data(),
+                 static_cast<std::size_t>(std::min<std::uint64_t>(span.end - at, kNoteChunk))});
+        }
+      });
+  flush();
+  return read;
 }
 
 std::unique_ptr<FilePixelSource> PixelSourceOf(const CliPage& page) {

@@ -49,6 +49,30 @@ bool FilePixelSource::Fail() const {
   return false;
 }
 
+bool FilePixelSource::ReadBytes(std::uint64_t offset, std::uint64_t count,
+                                const std::function<void(const Span&)>& take) const {
+  const std::uint64_t end = offset + count;
+  if (end < offset || end > length_) return Fail();
+  std::uint8_t buffer[kPieceBytes];
+  auto extent = ExtentAtOrAfter(offset);
+  for (std::uint64_t at = offset; at < end;) {
+    if (extent == data_.end() || extent->start > at) {
+      // A hole: zeros up to the next data or the end.
+      const std::uint64_t stop = extent == data_.end() ? end : std::min(end, extent->start);
+      take({at, stop, nullptr});
+      at = stop;
+      continue;
+    }
+    const std::uint64_t stop = std::min({end, extent->end, at + kPieceBytes});
+    const auto size = static_cast<std::size_t>(stop - at);
+    if (file_->ReadAt(buffer, size, at) != static_cast<std::int64_t>(size)) return Fail();
+    take({at, stop, buffer});
+    at = stop;
+    if (at == extent->end) ++extent;
+  }
+  return true;
+}
+
 bool FilePixelSource::ReadRow(const PageLine& line, std::int32_t row, std::int32_t left,
                               std::int32_t right,
                               const std::function<void(const Piece&)>& take) const {
@@ -57,30 +81,8 @@ bool FilePixelSource::ReadRow(const PageLine& line, std::int32_t row, std::int32
       static_cast<std::uint64_t>(line.pixelOffset) +
       static_cast<std::uint64_t>(row) * static_cast<std::uint64_t>(line.width) +
       static_cast<std::uint64_t>(left);
-  const std::uint64_t end = base + static_cast<std::uint64_t>(right - left);
-  if (end > length_) return Fail();
-  std::uint8_t buffer[kPieceBytes];
-  std::uint64_t at = base;
-  auto extent = ExtentAtOrAfter(at);
-  while (at < end) {
-    Piece piece;
-    piece.left = left + static_cast<std::int32_t>(at - base);
-    if (extent == data_.end() || extent->start > at) {
-      // A hole: black up to the next data or the end.
-      const std::uint64_t stop = extent == data_.end() ? end : std::min(end, extent->start);
-      piece.right = left + static_cast<std::int32_t>(stop - base);
-      take(piece);
-      at = stop;
-      continue;
-    }
-    const std::uint64_t stop = std::min({end, extent->end, at + kPieceBytes});
-    const auto count = static_cast<std::size_t>(stop - at);
-    if (file_->ReadAt(buffer, count, at) != static_cast<std::int64_t>(count)) return Fail();
-    piece.right = left + static_cast<std::int32_t>(stop - base);
-    piece.bytes = buffer;
-    take(piece);
-    at = stop;
-    if (at == extent->end) ++extent;
-  }
-  return true;
+  return ReadBytes(base, static_cast<std::uint64_t>(right - left), [&](const Span& span) {
+    take({left + static_cast<std::int32_t>(span.start - base),
+          left + static_cast<std::int32_t>(span.end - base), span.bytes});
+  });
 }
