@@ -1,10 +1,12 @@
 // plimdisp-samplegen: writes one deterministic sample page file for trying out the viewer.
 
-#include <QGuiApplication>
+#include <QString>
+#include <QtGlobal>
 #include <cstdio>
 #include <cstdlib>
 
 #include "pagewriter/PageWriter.h"
+#include "platform/text/QtLabelText.h"
 #include "samplegen/SampleArgs.h"
 #include "samplegen/SamplePage.h"
 
@@ -21,10 +23,16 @@ int main(int argc, char** argv) {
     return 0;
   }
 
-  // Text is rendered off screen; no display is needed.
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  int qtArgc = 1;
-  QGuiApplication app(qtArgc, argv);
+  // Text is rendered off screen, with no display and no runtime folder. Qt's complaints about
+  // the folder it is denied while the application is made are not the generator's to show.
+  const QtMessageHandler qtMessages =
+      qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+        if (type == QtFatalMsg) {
+          std::fprintf(stderr, "plimdisp-samplegen: %s\n", qPrintable(message));
+        }
+      });
+  MakeLabelTextApplication();
+  qInstallMessageHandler(qtMessages);
 
   const std::optional<PageDraft> page = BuildSamplePage(parsed->options, error);
   if (!page) {
