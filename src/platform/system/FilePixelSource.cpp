@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <memory>
 
 namespace {
 
@@ -11,10 +12,21 @@ namespace {
 // which reads the same, so a file of countless tiny holes costs no more than reading it.
 constexpr std::size_t kMaxExtents = std::size_t{1} << 16;
 
+std::atomic<std::uint64_t> gSources{0};
+
+// The bytes [start, end) of the source numbered `source`, as last read on this thread.
+struct ReadAhead {
+  std::uint64_t source = 0;
+  std::uint64_t start = 0;
+  std::uint64_t end = 0;
+  std::unique_ptr<std::uint8_t[]> bytes;
+};
+thread_local ReadAhead tReadAhead;
+
 }  // namespace
 
 FilePixelSource::FilePixelSource(std::shared_ptr<CFile> file)
-    : file_(std::move(file)), length_(file_->GetLength()) {
+    : file_(std::move(file)), id_(++gSources), length_(file_->GetLength()) {
   const int fd = file_->Descriptor();
   std::uint64_t at = 0;
   while (at < length_) {
@@ -53,7 +65,6 @@ bool FilePixelSource::ReadBytes(std::uint64_t offset, std::uint64_t count,
                                 const std::function<void(const Span&)>& take) const {
   const std::uint64_t end = offset + count;
   if (end < offset || end > length_) return Fail();
-  std::uint8_t buffer[kPieceBytes];
   auto extent = ExtentAtOrAfter(offset);
   for (std::uint64_t at = offset; at < end;) {
     if (extent == data_.end() || extent->start > at) {
@@ -64,12 +75,27 @@ bool FilePixelSource::ReadBytes(std::uint64_t offset, std::uint64_t count,
       continue;
     }
     const std::uint64_t stop = std::min({end, extent->end, at + kPieceBytes});
-    const auto size = static_cast<std::size_t>(stop - at);
-    if (file_->ReadAt(buffer, size, at) != static_cast<std::int64_t>(size)) return Fail();
-    take({at, stop, buffer});
+    if (!TakeData(at, stop, extent->end, take)) return Fail();
     at = stop;
     if (at == extent->end) ++extent;
   }
+  return true;
+}
+
+bool FilePixelSource::TakeData(std::uint64_t at, std::uint64_t stop, std::uint64_t extentEnd,
+                               const std::function<void(const Span&)>& take) const {
+  ReadAhead& ahead = tReadAhead;
+  if (ahead.source != id_ || at < ahead.start || stop > ahead.end) {
+    if (!ahead.bytes) ahead.bytes = std::make_unique<std::uint8_t[]>(kReadAheadBytes);
+    ahead.source = 0;
+    const std::uint64_t wanted = std::min<std::uint64_t>(extentEnd - at, kReadAheadBytes);
+    const std::int64_t got = file_->ReadAt(ahead.bytes.get(), static_cast<std::size_t>(wanted), at);
+    if (got < static_cast<std::int64_t>(stop - at)) return false;
+    ahead.source = id_;
+    ahead.start = at;
+    ahead.end = at + static_cast<std::uint64_t>(got);
+  }
+  take({at, stop, ahead.bytes.get() + (at - ahead.start)});
   return true;
 }
 

@@ -14,10 +14,13 @@
 // data (the holes of a sparse file, which read as 0) are handed out as black without being read, so
 // a small file with huge holes costs what its data costs. The file's data extents are found once,
 // when the source is made (SEEK_DATA and SEEK_HOLE; a file system without them is all data). Bytes
-// past the file's end then, or that a read cannot give, fail the read.
+// past the file's end then, or that a read cannot give, fail the read. Each thread reads ahead up
+// to kReadAheadBytes of data in one call, so the rows of a line, asked for one by one, cost one
+// read rather than one each.
 class FilePixelSource final : public LinePixelSource {
  public:
   static constexpr std::int32_t kPieceBytes = 16384;
+  static constexpr std::int32_t kReadAheadBytes = 65536;
 
   // `file` must stay open; its position is moved.
   explicit FilePixelSource(std::shared_ptr<CFile> file);
@@ -49,7 +52,13 @@ class FilePixelSource final : public LinePixelSource {
   std::vector<Extent>::const_iterator ExtentAtOrAfter(std::uint64_t offset) const;
   bool Fail() const;
 
+  // Hands out data bytes [at, stop) (at most kPieceBytes, within one data extent ending at
+  // `extentEnd`) from this thread's read-ahead, reading it anew when they are not in it.
+  bool TakeData(std::uint64_t at, std::uint64_t stop, std::uint64_t extentEnd,
+                const std::function<void(const Span&)>& take) const;
+
   std::shared_ptr<CFile> file_;
+  std::uint64_t id_;  // names this source's bytes in the threads' read-aheads
   std::uint64_t length_ = 0;
   std::vector<Extent> data_;  // ascending, disjoint
   mutable std::atomic<bool> failed_{false};
