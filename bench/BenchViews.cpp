@@ -7,8 +7,8 @@
 #include <cstdio>
 
 #include "BenchPages.h"
-#include "platform/system/CDC.h"
 #include "platform/canvas/Scale.h"
+#include "platform/system/CDC.h"
 
 namespace {
 

@@ -58,8 +58,7 @@ void InfoLargePage(benchmark::State& state) {
 }
 
 void Thumbnail(benchmark::State& state, const std::string& page) {
-  const std::string output =
-      (std::filesystem::path(page).parent_path() / "thumbnail.png").string();
+  const std::string output = (std::filesystem::path(page).parent_path() / "thumbnail.png").string();
   const std::vector<std::string> command{Files().cli, "thumbnail", page, "-o", output};
   for (auto _ : state) {
     if (!RunQuietly(command)) {

@@ -4,8 +4,8 @@
 
 #include "pageview/CPLIMDispView.h"
 #include "platform/framework/CDocTemplate.h"
-#include "platform/system/MessageBox.h"
 #include "platform/framework/ResourceTypes.h"
+#include "platform/system/MessageBox.h"
 #include "resources/Resource.h"
 #include "resources/Version.h"
 #include "shell/CAboutDlg.h"

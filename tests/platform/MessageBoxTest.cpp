@@ -41,7 +41,8 @@ TEST_F(MessageBoxTest, RealBoxIsAWarningWithOnlyOk) {
     EXPECT_EQ(box->standardButtons(), QMessageBox::Ok);
     EXPECT_EQ(box->windowTitle(), QString::fromWCharArray(L"\u9875\u9762 Viewer"));
     EXPECT_EQ(box->text(), "Cannot open the PLIM file");
-    EXPECT_FALSE(box->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+    EXPECT_FALSE(box->windowFlags() &
+                 (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
     box->button(QMessageBox::Ok)->click();
   });
   QTimer::singleShot(5000, [] {

@@ -161,8 +161,11 @@ TEST(PixelRows, TheWidestSetIsChosenUnlessThePortableOneIsForced) {
   const struct {
     const char* setting;
     const char* chosen;
-  } cases[] = {{nullptr, sets.back().name}, {"1", "portable"}, {"0", sets.back().name},
-               {"", sets.back().name},      {"11", sets.back().name}};
+  } cases[] = {{nullptr, sets.back().name},
+               {"1", "portable"},
+               {"0", sets.back().name},
+               {"", sets.back().name},
+               {"11", sets.back().name}};
   for (const auto& c : cases) {
     EXPECT_STREQ(ChoosePixelRowKernels(sets, c.setting).name, c.chosen)
         << (c.setting ? c.setting : "unset");

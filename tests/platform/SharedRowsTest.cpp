@@ -153,8 +153,7 @@ TEST(SharedRows, AProcessBoundToOneCpuStartsNoHelper) {
   ASSERT_GT(length, 0);
   self.resize(static_cast<std::size_t>(length));
   const ProgramResult result =
-      RunProgram(self, {"--gtest_also_run_disabled_tests",
-                                    "--gtest_filter=SharedRowsOnOneCpu.*"});
+      RunProgram(self, {"--gtest_also_run_disabled_tests", "--gtest_filter=SharedRowsOnOneCpu.*"});
   ASSERT_EQ(sched_setaffinity(0, sizeof(before), &before), 0);
   EXPECT_EQ(result.exitCode, 0) << result.out << result.err;
   EXPECT_NE(result.out.find("[  PASSED  ] 1 test"), std::string::npos) << result.out;

@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "pageview/CPLIMDispView.h"
-#include "platform/framework/CDocument.h"
 #include "platform/PlatformUiScript.h"
 #include "platform/canvas/Scale.h"
+#include "platform/framework/CDocument.h"
 #include "raster/LineBitmap.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "pageview/CPLIMDispView.h"
-#include "platform/framework/CDocument.h"
 #include "platform/PlatformUiScript.h"
+#include "platform/framework/CDocument.h"
 #include "reliability/PageFiles.h"
 #include "support/CountingNew.h"
 

@@ -11,10 +11,10 @@
 #include <system_error>
 #include <thread>
 
-#include "cli/output/OutputFile.h"
-#include "cli/output/SystemReason.h"
-#include "cli/output/StandardStreams.h"
 #include "cli/commands/Subcommand.h"
+#include "cli/output/OutputFile.h"
+#include "cli/output/StandardStreams.h"
+#include "cli/output/SystemReason.h"
 #include "cli/output/TextFormat.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include <map>
 #include <optional>
 #include <string>
-#include <utility>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // The page files that FILE and folder arguments name. A folder stands for the regular files

@@ -164,7 +164,7 @@ class RowHelper {
   std::condition_variable done_;  // the caller sleeps on it for the helper's last run
   bool sleeping_ = false;         // the helper sleeps; guarded by mutex_
   bool callerSleeping_ = false;   // guarded by mutex_
-  SharedLoop loop_;        // set before state_ becomes kOffered
+  SharedLoop loop_;               // set before state_ becomes kOffered
 };
 
 std::atomic<std::int64_t> gMinSharedPixels{kMinSharedPixels};

@@ -5,10 +5,10 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "platform/system/CStringQt.h"
 #include "platform/framework/DialogFrame.h"
-#include "platform/framework/ResourceTypes.h"
 #include "platform/framework/ResourceImages.h"
+#include "platform/framework/ResourceTypes.h"
+#include "platform/system/CStringQt.h"
 
 namespace {
 

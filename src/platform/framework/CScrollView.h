@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/framework/CView.h"
 #include "platform/canvas/Canvas.h"
+#include "platform/framework/CView.h"
 
 class QPaintEvent;
 class QResizeEvent;

@@ -26,9 +26,9 @@ struct FileFilter {
 struct FileDialogSettings {
   bool openFileDialog = true;  // false: a save dialog
   std::vector<FileFilter> filters;
-  CString defaultExt;  // empty: none
-  CString fileName;    // initial name; empty: none
-  unsigned flags = 0;  // OFN_* options
+  CString defaultExt;         // empty: none
+  CString fileName;           // initial name; empty: none
+  unsigned flags = 0;         // OFN_* options
   QWidget* parent = nullptr;  // the window the dialog belongs to; nullptr: none
 };
 
