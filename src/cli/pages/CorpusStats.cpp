@@ -49,7 +49,18 @@ std::vector<std::pair<char32_t, std::uint64_t>> ByFrequency(
 
 }  // namespace
 
+void ValueHistogram::Reserve(std::int32_t value) {
+  if (value < kExactLimit) {
+    if (exact_.size() <= static_cast<std::size_t>(value)) {
+      exact_.resize(static_cast<std::size_t>(value) + 1);
+    }
+  } else if (spans_.size() <= SpanOf(value)) {
+    spans_.resize(SpanOf(value) + 1);
+  }
+}
+
 void ValueHistogram::Add(std::int32_t value) {
+  Reserve(value);
   if (value < kExactLimit) {
     ++exact_[static_cast<std::size_t>(value)];
   } else {
@@ -95,6 +106,7 @@ void ValueHistogram::ForEachBin(
 
 bool ValueHistogram::AddToBin(std::int32_t start, std::uint64_t count) {
   if (start < 0 || (start >= kExactLimit && start % kExactLimit != 0)) return false;
+  Reserve(start);
   (start < kExactLimit ? exact_[static_cast<std::size_t>(start)] : spans_[SpanOf(start)]) += count;
   count_ += count;
   return true;
@@ -118,8 +130,12 @@ bool ValueHistogram::SetExtremes(std::int32_t min, std::int32_t max) {
 
 void ValueHistogram::Merge(const ValueHistogram& other) {
   if (other.count_ == 0) return;
-  for (std::size_t i = 0; i < exact_.size(); ++i) exact_[i] += other.exact_[i];
-  for (std::size_t i = 0; i < spans_.size(); ++i) spans_[i] += other.spans_[i];
+  if (!other.exact_.empty()) Reserve(static_cast<std::int32_t>(other.exact_.size() - 1));
+  if (!other.spans_.empty()) {
+    Reserve(static_cast<std::int32_t>((other.spans_.size() - 1) * kExactLimit));
+  }
+  for (std::size_t i = 0; i < other.exact_.size(); ++i) exact_[i] += other.exact_[i];
+  for (std::size_t i = 0; i < other.spans_.size(); ++i) spans_[i] += other.spans_[i];
   count_ += other.count_;
   min_ = std::min(min_, other.min_);
   max_ = std::max(max_, other.max_);
@@ -149,8 +165,17 @@ PageCharacters CountPageCharacters(const CliPage& page, std::string_view codePag
 }
 
 void CorpusStats::AddPage(const CliPage& page, PageCharacters characters) {
-  // The only step that allocates comes first; with room for every new character made, moving
-  // the page's entries over allocates nothing.
+  // The only steps that allocate come first; with room for every new character and for the
+  // largest sizes made, moving the page's entries over and counting allocate nothing.
+  const PageBody& body = *page.body;
+  std::int32_t tallest = 0, widest = 0;
+  for (std::int32_t i = 0; i < body.UsedLines(); ++i) {
+    const PageLine& line = body.lines[static_cast<std::size_t>(i)];
+    tallest = std::max(tallest, line.height);
+    widest = std::max(widest, line.width);
+  }
+  heights_.Reserve(tallest);
+  widths_.Reserve(widest);
   charset_.reserve(charset_.size() + characters.counts.size());
   for (auto next = characters.counts.begin(); next != characters.counts.end();) {
     const auto entry = next++;
@@ -162,7 +187,6 @@ void CorpusStats::AddPage(const CliPage& page, PageCharacters characters) {
   }
   characters_ += characters.total;
   ++pages_;
-  const PageBody& body = *page.body;
   for (std::int32_t i = 0; i < body.UsedLines(); ++i) {
     const PageLine& line = body.lines[static_cast<std::size_t>(i)];
     ++lines_;

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -8,18 +7,23 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "cli/pages/CliPage.h"
 
-// Counts of non-negative int32 values with a fixed memory footprint (under 1 MiB), whatever
-// how many values are added. Values below kExactLimit are counted one by one; larger values
-// are counted in spans of kExactLimit, so a median among them is the lower end of its span.
-// The minimum and maximum are always exact.
+// Counts of non-negative int32 values in bounded memory (768 KiB at most), whatever how many
+// values are added: its tables grow to the largest value counted, so the sizes of ordinary
+// lines take a few KiB. Values below kExactLimit are counted one by one; larger values are
+// counted in spans of kExactLimit, so a median among them is the lower end of its span. The
+// minimum and maximum are always exact.
 class ValueHistogram {
  public:
   static constexpr std::int32_t kExactLimit = 1 << 16;
 
-  void Add(std::int32_t value);  // value >= 0
+  // Makes room for values up to `value` (>= 0), so that adding them allocates nothing. Throws
+  // std::bad_alloc when memory runs out.
+  void Reserve(std::int32_t value);
+  void Add(std::int32_t value);  // value >= 0; allocates (Reserve) only when not reserved
   std::uint64_t count() const { return count_; }
   // Nothing when no value was added. The median of an even count is the lower middle value.
   std::optional<std::int32_t> Min() const;
@@ -43,8 +47,8 @@ class ValueHistogram {
     return static_cast<std::size_t>(value / kExactLimit);
   }
 
-  std::array<std::uint64_t, kExactLimit> exact_{};
-  std::array<std::uint64_t, (std::int64_t{1} << 31) / kExactLimit> spans_{};
+  std::vector<std::uint64_t> exact_;  // counts of values 0..size-1; size <= kExactLimit
+  std::vector<std::uint64_t> spans_;  // counts of spans 1..size-1 (span 0 is exact_'s)
   std::uint64_t count_ = 0;
   std::int32_t min_ = INT32_MAX;
   std::int32_t max_ = 0;
@@ -62,8 +66,8 @@ PageCharacters CountPageCharacters(const CliPage& page, std::string_view codePag
 
 // Statistics over the pages of a corpus: pages read and refused, lines, label characters and
 // how often each occurs, and the line image sizes. Memory is bounded by the number of distinct
-// characters (at most the Unicode code points), not by the corpus. About 1.5 MiB: keep it on
-// the heap.
+// characters (at most the Unicode code points) and the largest line sizes, not by the
+// corpus.
 class CorpusStats {
  public:
   // Adds `page`, whose label characters are `characters` (CountPageCharacters). Throws
