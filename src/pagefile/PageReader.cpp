@@ -88,16 +88,19 @@ PageError AllocateChecked(std::int64_t length, std::size_t extra, const ByteSour
   return PageError::kNone;
 }
 
-// Reads line record `index` into `line`; `onRawLabel` sees its label before the 0 bytes are
-// replaced. On a refusal `line` may hold part of the record.
-PageFault ReadLine(ByteSource& source, std::int16_t codeLength, std::int32_t index, PageLine& line,
-                   const RawLabelHook& onRawLabel, ReadDepth depth) {
-  FieldReader reader(source, PageError::kEndsInLine);
-  if (reader.Number(line.charCount).error() != PageError::kNone) return Refuse(reader.error());
-
-  const std::int64_t labelLength = std::int64_t{codeLength} * line.charCount;
-  PageError error = AllocateChecked(labelLength, 1, source, PageError::kNegativeLabelLength,
-                                    PageError::kLabelLengthOverflow, line.label);
+// Reads the label of line record `index` (`labelLength` bytes, not yet checked) into `line`;
+// `onRawLabel` sees it before the 0 bytes are replaced. A layout read checks and passes over it.
+PageFault ReadLabel(FieldReader& reader, ByteSource& source, std::int64_t labelLength,
+                    std::int32_t index, PageLine& line, const RawLabelHook& onRawLabel,
+                    ReadDepth depth) {
+  if (depth == ReadDepth::kLayout) {
+    const PageError error = CheckLength(labelLength, source, PageError::kNegativeLabelLength,
+                                        PageError::kLabelLengthOverflow);
+    if (error != PageError::kNone) return Refuse(error, labelLength);
+    return Refuse(reader.Skip(static_cast<std::uint64_t>(labelLength)).error());
+  }
+  const PageError error = AllocateChecked(labelLength, 1, source, PageError::kNegativeLabelLength,
+                                          PageError::kLabelLengthOverflow, line.label);
   if (error != PageError::kNone) return Refuse(error, labelLength);
   const auto labelBytes = static_cast<std::size_t>(labelLength);
   if (reader.Bytes(line.label.data(), labelBytes).error() != PageError::kNone) {
@@ -107,6 +110,18 @@ PageFault ReadLine(ByteSource& source, std::int16_t codeLength, std::int32_t ind
   if (onRawLabel) onRawLabel(index, std::span<const std::uint8_t>(label, labelBytes));
   std::replace(label, label + labelBytes, std::uint8_t{0}, kLabelZeroReplacement);
   label[labelBytes] = 0;
+  return {};
+}
+
+// Reads line record `index` into `line`. On a refusal `line` may hold part of the record.
+PageFault ReadLine(ByteSource& source, std::int16_t codeLength, std::int32_t index, PageLine& line,
+                   const RawLabelHook& onRawLabel, ReadDepth depth) {
+  FieldReader reader(source, PageError::kEndsInLine);
+  if (reader.Number(line.charCount).error() != PageError::kNone) return Refuse(reader.error());
+  const std::int64_t labelLength = std::int64_t{codeLength} * line.charCount;
+  if (PageFault fault = ReadLabel(reader, source, labelLength, index, line, onRawLabel, depth)) {
+    return fault;
+  }
 
   reader.Number(line.top).Number(line.left).Number(line.height).Number(line.width);
   if (reader.error() != PageError::kNone) return Refuse(reader.error());
@@ -114,15 +129,15 @@ PageFault ReadLine(ByteSource& source, std::int16_t codeLength, std::int32_t ind
     return Refuse(PageError::kNegativeImageSize, std::min(line.width, line.height));
   }
   const std::int64_t pixelCount = std::int64_t{line.width} * line.height;
-  if (depth == ReadDepth::kTable) {
-    error = CheckLength(pixelCount, source, PageError::kNegativeImageSize,
-                        PageError::kImageSizeOverflow);
+  if (depth != ReadDepth::kWhole) {
+    const PageError error = CheckLength(pixelCount, source, PageError::kNegativeImageSize,
+                                        PageError::kImageSizeOverflow);
     if (error != PageError::kNone) return Refuse(error, pixelCount);
     line.pixelOffset = source.Offset();
     return Refuse(reader.Skip(static_cast<std::uint64_t>(pixelCount)).error());
   }
-  error = AllocateChecked(pixelCount, 0, source, PageError::kNegativeImageSize,
-                          PageError::kImageSizeOverflow, line.pixels);
+  const PageError error = AllocateChecked(pixelCount, 0, source, PageError::kNegativeImageSize,
+                                          PageError::kImageSizeOverflow, line.pixels);
   if (error != PageError::kNone) return Refuse(error, pixelCount);
   reader.Bytes(line.pixels.data(), static_cast<std::size_t>(pixelCount));
   return Refuse(reader.error());
@@ -155,7 +170,7 @@ PageFault ReadPageHeader(ByteSource& source, PageHeader& header, ReadDepth depth
   if (restOfHeader > source.Remaining()) return Refuse(PageError::kEndsInHeader, header.headerSize);
   const auto noteBytes = static_cast<std::size_t>(header.headerSize - kFixedHeaderBytes);
   reader.Bytes(header.headerTag8.data(), header.headerTag8.size());
-  if (depth == ReadDepth::kTable) {
+  if (depth != ReadDepth::kWhole) {
     reader.Skip(noteBytes);
   } else if (!ByteBuffer::Allocate(noteBytes, header.headerNote)) {
     return Refuse(PageError::kOutOfMemory);

@@ -28,7 +28,9 @@ class ByteSource {
 // order and with the same refusals, but moves past the header note and the pixel blocks instead
 // of reading them: they stay empty, nothing is allocated for them, and each line notes where its
 // pixels lie (PageLine::pixelOffset) so that they can be read when needed (LinePixelSource).
-enum class ReadDepth { kWhole, kTable };
+// A layout read is a table read that moves past the labels too: they stay empty (charCount
+// still says how long they are), for pictures that draw none, whatever a label declares.
+enum class ReadDepth { kWhole, kTable, kLayout };
 
 // Why a page was refused.
 enum class PageError {

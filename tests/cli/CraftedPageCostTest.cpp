@@ -26,7 +26,8 @@ struct SparsePage {
   std::int64_t noteBytes;
   std::int32_t pageWidth, pageHeight;
   std::int32_t lineWidth, lineHeight;
-  std::int32_t dataRows;  // the line's first rows, written; the rest is a hole (or zeros)
+  std::int32_t dataRows;        // the line's first rows, written; the rest is a hole (or zeros)
+  std::int32_t labelBytes = 1;  // "a", then a hole
 };
 
 void PutInt(std::ofstream& out, std::int32_t value) {
@@ -42,8 +43,11 @@ void WriteSparsePage(const std::string& path, const SparsePage& page, bool dense
   out.seekp(page.noteBytes, std::ios::cur);
   out << std::string(20, '\0');
   out.put(1).put(0).put(0).put(0);  // codeLength 1, headerWord 0
-  for (const std::int32_t value : {page.pageWidth, page.pageHeight, 1, 1}) PutInt(out, value);
+  for (const std::int32_t value : {page.pageWidth, page.pageHeight, 1, page.labelBytes}) {
+    PutInt(out, value);
+  }
   out.put('a');
+  out.seekp(page.labelBytes - 1, std::ios::cur);
   for (const std::int32_t value : {10, 10, page.lineHeight, page.lineWidth}) PutInt(out, value);
   std::string row(static_cast<std::size_t>(page.lineWidth), '\xff');
   for (std::size_t x = 0; x < row.size(); x += 7) row[x] = '\x20';
@@ -92,6 +96,17 @@ TEST(CliCraftedPageCost, HugeNotesAndImagesInSmallFiles) {
       EXPECT_EQ(result.exitCode, 0) << command.front() << ": " << result.err;
     }
   }
+}
+
+// File managers ask for thumbnails of every file they show; one smaller than the page draws no
+// labels, so it reads none, however long they say they are.
+TEST(CliCraftedPageCost, ThumbnailsReadNoLabelTheyDoNotDraw) {
+  TempDir dir;
+  const std::string page = dir.File("page.plim");
+  WriteSparsePage(page, {0, 400, 300, 200, 100, 100, std::int32_t{1} << 30}, false);
+  const ProgramResult result =
+      BoundedCli({"thumbnail", page, "--size=64", "-o", dir.File("t.png")});
+  EXPECT_EQ(result.exitCode, 0) << result.err;
 }
 
 TEST(CliCraftedPageCost, HolesDrawAsTheZerosTheyHold) {

@@ -42,22 +42,24 @@ bool MakeThumbnail(const std::string& path, const std::string& output, std::int3
   const std::unique_ptr<OutputFile> file =
       OutputFile::Open(output, OutputFile::Existing::kFillOrReplace, error);
   if (!file) return Fail("cannot write " + output + ": " + error);
-  // The note is passed over and only the pixels the picture shows are read from the file.
-  const std::optional<CliPage> page = LoadPageOrReport(path, false, ReadDepth::kTable);
+  // The note is passed over and only the pixels the picture shows are read from the file; the
+  // labels too, unless the thumbnail is large enough to draw them.
+  std::optional<CliPage> page = LoadPageOrReport(path, false, ReadDepth::kLayout);
   if (!page) return false;
+  if (page->body->pageWidth <= 0 || page->body->pageHeight <= 0) {
+    return Fail("the page has no area (" + std::to_string(page->body->pageWidth) + " x " +
+                std::to_string(page->body->pageHeight) + " pixels); nothing to draw");
+  }
+  const float zoom = ZoomToFit(std::max(page->body->pageWidth, page->body->pageHeight), size);
+  const bool labels = zoom >= 1.0f;
+  if (labels && !(page = LoadPageOrReport(path, false, ReadDepth::kTable))) return false;
   const std::unique_ptr<FilePixelSource> pixels = PixelSourceOf(*page);
   const PageBody& body = *page->body;
-  if (body.pageWidth <= 0 || body.pageHeight <= 0) {
-    return Fail("the page has no area (" + std::to_string(body.pageWidth) + " x " +
-                std::to_string(body.pageHeight) + " pixels); nothing to draw");
-  }
-  const float zoom = ZoomToFit(std::max(body.pageWidth, body.pageHeight), size);
   // A side that scales to nothing keeps one pixel.
   const PageExtent extent{std::max(ScaleToDevice(body.pageWidth, zoom), 1),
                           std::max(ScaleToDevice(body.pageHeight, zoom), 1)};
   std::string problem;
   OutputFileSink sink{*file};
-  const bool labels = zoom >= 1.0f;
   if (!RenderPagePng({&body, zoom, codePage, labels, extent, pixels.get()}, sink, problem)) {
     if (!file->error().empty()) problem = "cannot write " + output + ": " + file->error();
     return Fail(problem);

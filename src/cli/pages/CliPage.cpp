@@ -64,7 +64,7 @@ std::optional<CliPage> LoadPage(const std::string& path, PageLoadFailure& failur
     return std::nullopt;
   }
   NoteRunInput(file->Descriptor());
-  if (depth == ReadDepth::kTable) page.file = std::move(file);
+  if (depth != ReadDepth::kWhole) page.file = std::move(file);
   return page;
 }
 
