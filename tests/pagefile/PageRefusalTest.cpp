@@ -115,19 +115,20 @@ std::vector<RefusalCase> RefusalCases() {
 
 class PageRefusal : public testing::TestWithParam<RefusalCase> {};
 
-// A table read refuses exactly as a whole read does.
+// Table and layout reads refuse exactly as a whole read does.
 TEST_P(PageRefusal, IsRefusedWithItsReasonAndKeepsOnlyCompleteLines) {
   const RefusalCase& c = GetParam();
-  for (const ReadDepth depth : {ReadDepth::kWhole, ReadDepth::kTable}) {
-    SCOPED_TRACE(depth == ReadDepth::kWhole ? "whole read" : "table read");
+  for (const ReadDepth depth : {ReadDepth::kWhole, ReadDepth::kTable, ReadDepth::kLayout}) {
+    SCOPED_TRACE("depth " + std::to_string(static_cast<int>(depth)));
     const LoadedPage page = LoadFromBytes(c.bytes, depth);
     ASSERT_EQ(page.fault.error, c.error);
     EXPECT_EQ(DescribePageFault(page.fault), c.message);
     EXPECT_EQ(page.body->lineCount, c.completeLines);
     for (std::size_t i = 0; i < kMaxLines; ++i) {
       const bool owned = static_cast<std::int32_t>(i) < c.completeLines;
-      EXPECT_EQ(page.body->lines[i].label.data() != nullptr, owned) << "entry " << i;
-      if (depth == ReadDepth::kTable) {
+      const bool labelRead = owned && depth != ReadDepth::kLayout;
+      EXPECT_EQ(page.body->lines[i].label.data() != nullptr, labelRead) << "entry " << i;
+      if (depth != ReadDepth::kWhole) {
         EXPECT_TRUE(page.body->lines[i].pixels.empty());
       }
     }
