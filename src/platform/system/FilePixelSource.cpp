@@ -86,9 +86,13 @@ bool FilePixelSource::TakeData(std::uint64_t at, std::uint64_t stop, std::uint64
                                const std::function<void(const Span&)>& take) const {
   ReadAhead& ahead = tReadAhead;
   if (ahead.source != id_ || at < ahead.start || stop > ahead.end) {
+    // Only a caller that reads on from where the last read ended (the rows of a line in turn)
+    // is read ahead for; one that skips (a narrow window of wide rows) gets just what it asks.
+    const bool readingOn = ahead.source == id_ && at >= ahead.start && at <= ahead.end;
     if (!ahead.bytes) ahead.bytes = std::make_unique<std::uint8_t[]>(kReadAheadBytes);
     ahead.source = 0;
-    const std::uint64_t wanted = std::min<std::uint64_t>(extentEnd - at, kReadAheadBytes);
+    const std::uint64_t wanted =
+        readingOn ? std::min<std::uint64_t>(extentEnd - at, kReadAheadBytes) : stop - at;
     const std::int64_t got = file_->ReadAt(ahead.bytes.get(), static_cast<std::size_t>(wanted), at);
     if (got < static_cast<std::int64_t>(stop - at)) return false;
     ahead.source = id_;

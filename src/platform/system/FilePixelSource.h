@@ -14,9 +14,10 @@
 // data (the holes of a sparse file, which read as 0) are handed out as black without being read, so
 // a small file with huge holes costs what its data costs. The file's data extents are found once,
 // when the source is made (SEEK_DATA and SEEK_HOLE; a file system without them is all data). Bytes
-// past the file's end then, or that a read cannot give, fail the read. Each thread reads ahead up
-// to kReadAheadBytes of data in one call, so the rows of a line, asked for one by one, cost one
-// read rather than one each.
+// past the file's end then, or that a read cannot give, fail the read. A thread that reads on
+// from where its last read ended is read ahead for, up to kReadAheadBytes in one call, so the
+// rows of a line, asked for one by one, cost two reads rather than one each; reads that skip
+// ahead get only the bytes they ask for.
 class FilePixelSource final : public LinePixelSource {
  public:
   static constexpr std::int32_t kPieceBytes = 16384;
