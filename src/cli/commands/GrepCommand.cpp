@@ -32,7 +32,7 @@ bool UseUtf8Characters() {
 
 // Searches the label of `line`, scanned as it is decoded, a piece at a time, up to the first
 // match; only a label the scan cannot rule out for a pattern with back-references is decoded
-// whole and searched again.
+// whole and searched by backtracking.
 LabelPattern::Outcome SearchLabel(const LabelPattern& pattern, const PageLine& line,
                                   std::string_view codePage) {
   PatternScan scan(pattern);
@@ -44,7 +44,7 @@ LabelPattern::Outcome SearchLabel(const LabelPattern& pattern, const PageLine& l
   });
   const LabelPattern::Outcome outcome = scan.Finish();
   if (outcome != LabelPattern::Outcome::kMatch || !pattern.NeedsWholeText()) return outcome;
-  return pattern.Search(LabelText(line, codePage));
+  return pattern.Confirm(LabelText(line, codePage));
 }
 
 // Prints a matching line, its label decoded again a piece at a time rather than held whole.

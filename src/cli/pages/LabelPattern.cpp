@@ -4,12 +4,46 @@
 
 #include <algorithm>
 #include <climits>
-#include <cstring>
 #include <vector>
 
+#include "cli/output/TextFormat.h"
 #include "cli/pages/PatternProgram.h"
 
 namespace {
+
+// The code point at byte `at` of valid UTF-8 `text`, and its length in `length`.
+char32_t DecodeUtf8At(std::string_view text, std::size_t at, std::size_t& length) {
+  const auto lead = static_cast<unsigned char>(text[at]);
+  length = std::min<std::size_t>(lead < 0x80   ? 1
+                                 : lead < 0xE0 ? 2
+                                 : lead < 0xF0 ? 3
+                                               : 4,
+                                 text.size() - at);
+  return Utf8CodePoint(text.substr(at, length));
+}
+
+// Whether `assertion` holds between `before` and `after`; hasBefore/hasAfter false at the
+// text's ends.
+bool AssertionHolds(PatternAssertion assertion, bool hasBefore, char32_t before, bool hasAfter,
+                    char32_t after) {
+  const bool wordBefore = hasBefore && IsPatternWordChar(before);
+  const bool wordAfter = hasAfter && IsPatternWordChar(after);
+  switch (assertion) {
+    case PatternAssertion::kTextStart:
+      return !hasBefore;
+    case PatternAssertion::kTextEnd:
+      return !hasAfter;
+    case PatternAssertion::kWordBoundary:
+      return wordBefore != wordAfter;
+    case PatternAssertion::kNotWordBoundary:
+      return wordBefore == wordAfter;
+    case PatternAssertion::kWordStart:
+      return !wordBefore && wordAfter;
+    case PatternAssertion::kWordEnd:
+      return wordBefore && !wordAfter;
+  }
+  return false;
+}
 
 // Choice points and values to restore held at once by a backtracking search: 24 MiB.
 constexpr std::size_t kMaxBacktrackEntries = std::size_t{1} << 21;
@@ -234,38 +268,6 @@ class Backtracker {
 
 }  // namespace
 
-char32_t DecodeUtf8At(std::string_view text, std::size_t at, std::size_t& length) {
-  const auto lead = static_cast<unsigned char>(text[at]);
-  length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-  length = std::min(length, text.size() - at);
-  char32_t code = length == 1 ? lead : lead & (0x7F >> length);
-  for (std::size_t i = 1; i < length; ++i) {
-    code = (code << 6) | (static_cast<unsigned char>(text[at + i]) & 0x3F);
-  }
-  return code;
-}
-
-bool AssertionHolds(PatternAssertion assertion, bool hasBefore, char32_t before, bool hasAfter,
-                    char32_t after) {
-  const bool wordBefore = hasBefore && IsPatternWordChar(before);
-  const bool wordAfter = hasAfter && IsPatternWordChar(after);
-  switch (assertion) {
-    case PatternAssertion::kTextStart:
-      return !hasBefore;
-    case PatternAssertion::kTextEnd:
-      return !hasAfter;
-    case PatternAssertion::kWordBoundary:
-      return wordBefore != wordAfter;
-    case PatternAssertion::kNotWordBoundary:
-      return wordBefore == wordAfter;
-    case PatternAssertion::kWordStart:
-      return !wordBefore && wordAfter;
-    case PatternAssertion::kWordEnd:
-      return wordBefore && !wordAfter;
-  }
-  return false;
-}
-
 // The state of a scan (every thread of the program at once) between two characters: the threads
 // waiting for the next character (`pending`, instructions to follow from the next place on) and the
 // steps taken.
@@ -396,7 +398,7 @@ std::optional<LabelPattern> LabelPattern::Compile(std::string_view pattern, std:
   return LabelPattern(std::move(program));
 }
 
-bool LabelPattern::NeedsWholeText() const { return program_->backReferences; }
+bool LabelPattern::NeedsWholeText() const { return program_->captureSlots > 0; }
 
 LabelPattern::Outcome LabelPattern::Search(std::string_view text) const {
   PatternScan scan(*this);
@@ -406,7 +408,11 @@ LabelPattern::Outcome LabelPattern::Search(std::string_view text) const {
     at += length;
   }
   const Outcome outcome = scan.Finish();
-  if (outcome != Outcome::kMatch || !program_->backReferences) return outcome;
+  if (outcome != Outcome::kMatch || !NeedsWholeText()) return outcome;
+  return Confirm(text);
+}
+
+LabelPattern::Outcome LabelPattern::Confirm(std::string_view text) const {
   return Backtracker(*program_, text).Search();
 }
 

@@ -39,9 +39,11 @@ class LabelPattern {
   // from several threads at once.
   Outcome Search(std::string_view text) const;
 
-  // Whether a scan's kMatch must be confirmed by Search on the whole text: the pattern has
+  // Whether a scan's kMatch must be confirmed by Confirm on the whole text: the pattern has
   // back-references, which a scan takes for any text. Otherwise a scan decides alone.
   bool NeedsWholeText() const;
+  // Search without its scan, for a text whose scan (PatternScan) gave kMatch.
+  Outcome Confirm(std::string_view text) const;
 
  private:
   explicit LabelPattern(std::shared_ptr<const PatternProgram> program);

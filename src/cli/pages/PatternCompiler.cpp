@@ -506,8 +506,8 @@ PatternCompilation CompilePatternProgram(std::string_view pattern, PatternProgra
     problem = NestingProblem();
     return PatternCompilation::kBeyondBounds;
   }
-  program.backReferences = parser.highestBackReference() > 0;
-  program.captureSlots = program.backReferences ? 2 * (parser.highestBackReference() + 1) : 0;
+  const int highest = parser.highestBackReference();
+  program.captureSlots = highest > 0 ? 2 * (highest + 1) : 0;
   if (!Compiler(parser.nodes(), program).Compile(*root)) {
     problem = "the pattern is too large (more than " +
               std::to_string(LabelPattern::kMaxInstructions) + " instructions)";

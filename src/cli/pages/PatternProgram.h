@@ -62,23 +62,14 @@ struct PatternSet {
 struct PatternProgram {
   std::vector<PatternInstruction> code;  // starts at 0
   std::vector<PatternSet> sets;
-  int captureSlots = 0;  // 2 x (highest group a back-reference names + 1)
+  int captureSlots = 0;  // 2 x (highest group a back-reference names + 1); 0 without any
   int loopRegisters = 0;
-  bool backReferences = false;
 };
 
 // Whether `c` is a word character for \w, \b, \< and \>: alphanumeric, or '_'.
 inline bool IsPatternWordChar(char32_t c) {
   return c == U'_' || std::iswalnum(static_cast<std::wint_t>(c)) != 0;
 }
-
-// The code point at byte `at` of valid UTF-8 `text`, and its length in `length`.
-char32_t DecodeUtf8At(std::string_view text, std::size_t at, std::size_t& length);
-
-// Whether `assertion` holds between `before` and `after`; hasBefore/hasAfter false at the
-// text's ends.
-bool AssertionHolds(PatternAssertion assertion, bool hasBefore, char32_t before, bool hasAfter,
-                    char32_t after);
 
 enum class PatternCompilation {
   kDone,
