@@ -51,14 +51,18 @@ LabelPattern::Outcome SearchLabel(const LabelPattern& pattern, const PageLine& l
 void PrintMatch(const std::string& path, std::int32_t number, const PageLine& line,
                 std::string_view codePage, bool json) {
   const std::string where = std::to_string(number);
-  PrintOut(json ? "{\"file\":" + JsonQuoted(path) + ",\"line\":" + where + ",\"label\":\""
-                : DisplayText(path) + ":" + where + ": ");
+  if (json) {
+    PrintOut("{\"file\":" + JsonQuoted(path) + ",\"line\":" + where + ",\"label\":");
+    WriteQuotedLabel(line, codePage, PrintOut);
+    PrintOut("}\n");
+    return;
+  }
+  PrintOut(DisplayText(path) + ":" + where + ": ");
   DecodeLabel(line, codePage, [&](std::wstring_view piece) {
-    const std::string text = WideToUtf8(piece);
-    PrintOut(json ? JsonEscaped(text) : DisplayText(text));
+    PrintOut(DisplayText(WideToUtf8(piece)));
     return true;
   });
-  PrintOut(json ? "\"}\n" : "\n");
+  PrintOut("\n");
 }
 
 std::string CountText(const std::string& path, std::size_t count, bool json) {

@@ -32,16 +32,6 @@ std::string LineFields(const PageLine& line, std::string_view separator, bool qu
          std::to_string(line.width) + std::string(separator) + key("label");
 }
 
-// The label as a JSON string, written a piece at a time.
-void WriteQuotedLabel(const PageLine& line, std::string_view codePage, const TextSink& out) {
-  out("\"");
-  DecodeLabel(line, codePage, [&](std::wstring_view piece) {
-    out(JsonEscaped(WideToUtf8(piece)));
-    return true;
-  });
-  out("\"");
-}
-
 }  // namespace
 
 void DecodeLabel(const PageLine& line, std::string_view codePage, const LabelPieces& piece,
@@ -101,4 +91,13 @@ bool WritePageInfoJson(const CliPage& page, std::string_view codePage, std::stri
   }
   out("]}\n");
   return true;
+}
+
+void WriteQuotedLabel(const PageLine& line, std::string_view codePage, const TextSink& out) {
+  out("\"");
+  DecodeLabel(line, codePage, [&](std::wstring_view piece) {
+    out(JsonEscaped(WideToUtf8(piece)));
+    return true;
+  });
+  out("\"");
 }

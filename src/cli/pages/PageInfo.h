@@ -21,6 +21,8 @@ void DecodeLabel(const PageLine& line, std::string_view codePage, const LabelPie
 std::string LabelText(const PageLine& line, std::string_view codePage);
 // Takes the report piece by piece, so a large header note never has to be held whole.
 using TextSink = std::function<void(std::string_view text)>;
+// Writes the label to `out` as a JSON string, decoded a piece at a time.
+void WriteQuotedLabel(const PageLine& line, std::string_view codePage, const TextSink& out);
 
 // Writes the header fields, the page record and every line to `out`, one "name: value" per
 // line. Lines are numbered from 1. False when the header note could no longer be read from
