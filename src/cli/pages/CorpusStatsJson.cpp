@@ -65,7 +65,12 @@ bool ReadSizes(const JsonValue& object, const char* name, std::uint64_t lines,
 }  // namespace
 
 std::unique_ptr<CorpusStats> CorpusStats::FromJson(std::string_view json, std::string& problem) {
-  const std::optional<JsonValue> document = JsonValue::Parse(json, problem);
+  // The values of the largest run: three for each Unicode character and each bin of the two
+  // histograms (an object or array and its two members), and a few dozen around them.
+  constexpr std::size_t kHistogramBins =
+      ValueHistogram::kExactLimit + (std::size_t{1} << 31) / ValueHistogram::kExactLimit;
+  constexpr std::size_t kMaxRunValues = 3 * (0x110000 + 2 * kHistogramBins) + 64;
+  const std::optional<JsonValue> document = JsonValue::Parse(json, problem, kMaxRunValues);
   if (!document) {
     problem = "no JSON: " + problem;
     return nullptr;

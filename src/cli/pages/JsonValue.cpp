@@ -14,7 +14,7 @@ constexpr int kMaxDepth = 512;
 // A recursive descent over the text; the first problem stops it.
 class JsonReader {
  public:
-  explicit JsonReader(std::string_view json) : json_(json) {}
+  JsonReader(std::string_view json, std::size_t maxValues) : json_(json), valuesLeft_(maxValues) {}
 
   std::optional<JsonValue> Document(std::string& problem) {
     JsonValue value;
@@ -59,6 +59,7 @@ class JsonReader {
 
   bool Value(JsonValue& value, int depth) {
     if (depth > kMaxDepth) return Fail("nesting too deep");
+    if (valuesLeft_-- == 0) return Fail("too many values");
     SkipSpace();
     if (at_ >= json_.size()) return Fail("the end of the text where a value belongs");
     switch (json_[at_]) {
@@ -187,6 +188,7 @@ class JsonReader {
 
   std::string_view json_;
   std::size_t at_ = 0;
+  std::size_t valuesLeft_;
   std::string problem_;
 };
 
@@ -196,6 +198,7 @@ const JsonValue& JsonValue::operator[](std::string_view name) const {
   return member == members_.end() ? kNull : member->second;
 }
 
-std::optional<JsonValue> JsonValue::Parse(std::string_view json, std::string& problem) {
-  return JsonReader(json).Document(problem);
+std::optional<JsonValue> JsonValue::Parse(std::string_view json, std::string& problem,
+                                          std::size_t maxValues) {
+  return JsonReader(json, maxValues).Document(problem);
 }

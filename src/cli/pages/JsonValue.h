@@ -29,9 +29,11 @@ class JsonValue {
   // The member `name` of an object; the null value when there is none.
   const JsonValue& operator[](std::string_view name) const;
 
-  // Reads `json`, one value and nothing but white space around it, nested at most 512 deep.
-  // Nothing, with `problem` set ("<what> at byte N"), when it is no such document.
-  static std::optional<JsonValue> Parse(std::string_view json, std::string& problem);
+  // Reads `json`, one value and nothing but white space around it, nested at most 512 deep and
+  // of at most `maxValues` values (each takes far more memory than its text). Nothing, with
+  // `problem` set ("<what> at byte N"), when it is no such document.
+  static std::optional<JsonValue> Parse(std::string_view json, std::string& problem,
+                                        std::size_t maxValues = SIZE_MAX);
 
  private:
   friend class JsonReader;
