@@ -1,6 +1,5 @@
 #include "platform/framework/CDocTemplate.h"
 
-#include <QStringList>
 #include <algorithm>
 #include <filesystem>
 
@@ -10,6 +9,7 @@
 #include "platform/framework/CView.h"
 #include "platform/framework/CWinApp.h"
 #include "platform/framework/ResourceImages.h"
+#include "platform/framework/ResourceStrings.h"
 #include "platform/framework/ResourceTypes.h"
 #include "platform/system/CFileDialog.h"
 #include "platform/system/CStringQt.h"
@@ -43,10 +43,7 @@ CMultiDocTemplate::~CMultiDocTemplate() {
 }
 
 CString CMultiDocTemplate::GetDocString(DocStringIndex index) const {
-  const wchar_t* text = FindStringResource(resourceId_);
-  if (text == nullptr) return {};
-  const QStringList fields = QString::fromWCharArray(text).split(QLatin1Char('\n'));
-  return index < fields.size() ? FromQString(fields[index]) : CString();
+  return FromQString(ResourceStringPart(resourceId_, static_cast<int>(index)));
 }
 
 CMDIChildWnd* CMultiDocTemplate::CreateNewFrame(CDocument* document, bool show) {

@@ -20,8 +20,6 @@ namespace {
 // Entries with a single-digit mnemonic; the rest are reached through the dialog.
 constexpr int kListedWindows = 9;
 
-QString Part(UINT id, int part) { return LoadQString(id).section(QLatin1Char('\n'), part, part); }
-
 }  // namespace
 
 void AppendWindowList(QMenu& menu, CMDIFrameWnd& frame) {
@@ -45,8 +43,8 @@ void AppendWindowList(QMenu& menu, CMDIFrameWnd& frame) {
     QObject::connect(action, &QAction::triggered, &frame, [activate, window] { activate(window); });
   }
   if (windows.size() <= kListedWindows) return;
-  QAction* more = menu.addAction(Part(AFX_IDS_MORE_WINDOWS, 0));
-  more->setStatusTip(Part(AFX_IDS_MORE_WINDOWS, 1));
+  QAction* more = menu.addAction(ResourceStringPart(AFX_IDS_MORE_WINDOWS, 0));
+  more->setStatusTip(ResourceStringPart(AFX_IDS_MORE_WINDOWS, 1));
   QObject::connect(more, &QAction::triggered, &frame, [&frame, activate] {
     activate(ChooseWindow(&frame, frame.MdiArea()->subWindowList(), frame.MDIGetActive()));
   });
@@ -56,7 +54,7 @@ QMdiSubWindow* ChooseWindow(QWidget* parent, const QList<QMdiSubWindow*>& window
                             QMdiSubWindow* current) {
   QDialog dialog(parent);
   UseModalDialogFrame(&dialog);
-  dialog.setWindowTitle(Part(AFX_IDS_SELECT_WINDOW, 0));
+  dialog.setWindowTitle(ResourceStringPart(AFX_IDS_SELECT_WINDOW, 0));
   auto* list = new QListWidget;
   QList<QPointer<QMdiSubWindow>> listed;
   for (QMdiSubWindow* window : windows) {
@@ -65,7 +63,7 @@ QMdiSubWindow* ChooseWindow(QWidget* parent, const QList<QMdiSubWindow*>& window
     listed << window;
   }
   list->setCurrentRow(std::max<qsizetype>(listed.indexOf(current), 0));
-  auto* label = new QLabel(Part(AFX_IDS_SELECT_WINDOW, 1));
+  auto* label = new QLabel(ResourceStringPart(AFX_IDS_SELECT_WINDOW, 1));
   label->setBuddy(list);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
   QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
