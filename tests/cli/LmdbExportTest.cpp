@@ -119,6 +119,7 @@ TEST(CliLmdbExport, ReplacesOnlyAnEnvironmentAndOnlyWithForce) {
   } cases[] = {
       {"environment", {}, 1, "it exists (give --force to replace the environment)"},
       {"environment", {"--force"}, 0, ""},
+      {"environment named with a slash", {"--force"}, 0, ""},
       {"environment", {"--force", "missing.plim"}, 1, "the run failed in part"},
       {"empty folder", {}, 1, "it exists"},
       {"empty folder", {"--force"}, 0, ""},
@@ -134,7 +135,7 @@ TEST(CliLmdbExport, ReplacesOnlyAnEnvironmentAndOnlyWithForce) {
     fs::remove_all(dir.path() / "target");
     if (c.what != "missing folders on the way") fs::create_directories(target.parent_path());
     std::string input = page;
-    if (c.what == "environment" || c.what == "environment holding the input") {
+    if (c.what.starts_with("environment")) {
       fs::copy(original, target);
     } else if (c.what == "empty folder") {
       fs::create_directory(target);
@@ -149,8 +150,8 @@ TEST(CliLmdbExport, ReplacesOnlyAnEnvironmentAndOnlyWithForce) {
       fs::copy_file(page, input, fs::copy_options::overwrite_existing);
     }
     const std::string before = ReadWholeFile(target / "data.mdb");
-    std::vector<std::string> arguments = {"export", "--format", "lmdb",
-                                          input,    "-o",       target.string()};
+    const std::string named = target.string() + (c.what.ends_with("slash") ? "/" : "");
+    std::vector<std::string> arguments = {"export", "--format", "lmdb", input, "-o", named};
     arguments.insert(arguments.end(), c.options.begin(), c.options.end());
     const ProgramResult result = Cli(arguments);
     EXPECT_EQ(result.exitCode, c.exitCode) << result.err;

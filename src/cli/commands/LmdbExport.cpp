@@ -243,7 +243,9 @@ int RunLmdbExport(const ParsedArguments& parsed) {
     }
     *size = *value;
   }
-  const std::string path = parsed.Value("-o");
+  // A trailing slash, as a shell completes a folder's name, names the same environment.
+  std::string path = parsed.Value("-o");
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
   if (NamesStream(path)) {
     return UsageError(kExportCommand,
                       "-o " + path + " names a stream; an LMDB environment is a folder");
