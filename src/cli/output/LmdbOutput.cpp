@@ -22,16 +22,9 @@ namespace fs = std::filesystem;
 
 // The files LMDB makes in an environment's folder.
 constexpr const char* kEnvironmentFiles[] = {"data.mdb", "lock.mdb"};
-// Keeps a temporary's name within NAME_MAX however long the output's name is.
-constexpr std::size_t kMaxNameInTemporary = 200;
 constexpr std::size_t kInitialMapBytes = std::size_t{64} << 20;
 // Room asked beyond a transaction's own bytes, for the tree's pages that it copies.
 constexpr std::size_t kSpareMapBytes = std::size_t{1} << 20;
-
-std::string FolderOf(const std::string& path) {
-  const fs::path folder = fs::path(path).parent_path();
-  return folder.empty() ? "." : folder.string();
-}
 
 // What lies at `path` for a new environment to go there: nothing (false), or a folder that
 // `replace` allows it to replace (true, `mode` its permission bits). Otherwise the problem is
@@ -84,9 +77,13 @@ bool FolderIsFull(const std::string& folder) {
   return ::statvfs(folder.c_str(), &space) == 0 && space.f_bavail * space.f_frsize < kSpareMapBytes;
 }
 
-// Removes the folder of an environment with the files LMDB made in it.
+// Removes the folder of an environment with the files LMDB made in it. A link put in the
+// folder's place is left alone, so that nothing is removed through it.
 void RemoveEnvironmentFolder(const std::string& folder) {
-  for (const char* file : kEnvironmentFiles) ::unlink((fs::path(folder) / file).c_str());
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return;
+  for (const char* file : kEnvironmentFiles) ::unlinkat(fd, file, 0);
+  ::close(fd);
   ::rmdir(folder.c_str());
 }
 

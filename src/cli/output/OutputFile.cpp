@@ -18,9 +18,6 @@
 
 namespace {
 
-// Keeps a temporary's name within NAME_MAX however long the output's name is.
-constexpr std::size_t kMaxNameInTemporary = 200;
-
 std::atomic<bool> g_durable{false};
 
 // The mode a plain open(2) with 0666 would give, as careful tools create files.
@@ -50,11 +47,6 @@ bool WriteAll(int fd, std::string_view bytes) {
     bytes.remove_prefix(static_cast<std::size_t>(wrote));
   }
   return true;
-}
-
-std::string FolderOf(const std::string& path) {
-  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-  return folder.empty() ? "." : folder.string();
 }
 
 }  // namespace
@@ -252,4 +244,9 @@ void OutputFile::Abort() {
   }
   cleanup_.reset();
   if (error_.empty()) error_ = "aborted";
+}
+
+std::string FolderOf(const std::string& path) {
+  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+  return folder.empty() ? "." : folder.string();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -98,3 +99,9 @@ bool DurableOutputs();
 enum class Flush { kFolderEntries, kFileSystem };
 // False, with `reason` set, on failure.
 bool FlushFolder(const std::string& path, Flush what, std::string& reason);
+
+// The folder an output at `path` is published in ("." for a bare name).
+std::string FolderOf(const std::string& path);
+// How much of an output's name a temporary beside it repeats, so that its name stays within
+// NAME_MAX however long the output's name is.
+inline constexpr std::size_t kMaxNameInTemporary = 200;
