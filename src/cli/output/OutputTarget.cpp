@@ -39,15 +39,12 @@ std::optional<int> DescriptorNumber(const std::string& name) {
 // process's descriptor folder. Those entries are links too, to whatever the descriptor is
 // open on; they are not followed, since the descriptor itself is the output.
 std::optional<int> NamedDescriptor(std::string path) {
-  // Both folders stay what they are for the thread's life, so each thread looks once.
-  struct DescriptorFolders {
-    struct stat own {};
-    struct stat thread {};
-    bool haveOwn = ::stat("/proc/self/fd", &own) == 0;
-    bool haveThread = ::stat("/proc/thread-self/fd", &thread) == 0;
-  };
-  static thread_local const DescriptorFolders folders;
-  const auto& [ownFolder, threadFolder, haveOwn, haveThread] = folders;
+  // Looked up at every call: procfs may give a folder a new inode number once its entry has
+  // been dropped from the cache.
+  struct stat ownFolder {};
+  struct stat threadFolder {};
+  const bool haveOwn = ::stat("/proc/self/fd", &ownFolder) == 0;
+  const bool haveThread = ::stat("/proc/thread-self/fd", &threadFolder) == 0;
   if (!haveOwn && !haveThread) return std::nullopt;
   for (int hop = 0; hop < kMaxLinkHops; ++hop) {
     const fs::path named(path);
