@@ -20,6 +20,37 @@ namespace {
 // Entries with a single-digit mnemonic; the rest are reached through the dialog.
 constexpr int kListedWindows = 9;
 
+// The dialog of AFX_IDS_MORE_WINDOWS: the shown ones of `windows` by title, `current`
+// selected. The chosen window, or null when the dialog is cancelled or the window is gone.
+QMdiSubWindow* ChooseWindow(QWidget* parent, const QList<QMdiSubWindow*>& windows,
+                            QMdiSubWindow* current) {
+  QDialog dialog(parent);
+  UseModalDialogFrame(&dialog);
+  dialog.setWindowTitle(ResourceStringPart(AFX_IDS_SELECT_WINDOW, 0));
+  auto* list = new QListWidget;
+  QList<QPointer<QMdiSubWindow>> listed;
+  for (QMdiSubWindow* window : windows) {
+    if (window->isHidden()) continue;
+    list->addItem(window->windowTitle());
+    listed << window;
+  }
+  list->setCurrentRow(std::max<qsizetype>(listed.indexOf(current), 0));
+  auto* label = new QLabel(ResourceStringPart(AFX_IDS_SELECT_WINDOW, 1));
+  label->setBuddy(list);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  QObject::connect(list, &QListWidget::itemActivated, &dialog, &QDialog::accept);
+  auto* layout = new QVBoxLayout(&dialog);
+  layout->addWidget(label);
+  layout->addWidget(list);
+  layout->addWidget(buttons);
+  list->setFocus();
+  if (dialog.exec() != QDialog::Accepted || list->currentRow() < 0) return nullptr;
+  // Null when the window closed while the dialog was open.
+  return listed[list->currentRow()];
+}
+
 }  // namespace
 
 void AppendWindowList(QMenu& menu, CMDIFrameWnd& frame) {
@@ -48,33 +79,4 @@ void AppendWindowList(QMenu& menu, CMDIFrameWnd& frame) {
   QObject::connect(more, &QAction::triggered, &frame, [&frame, activate] {
     activate(ChooseWindow(&frame, frame.MdiArea()->subWindowList(), frame.MDIGetActive()));
   });
-}
-
-QMdiSubWindow* ChooseWindow(QWidget* parent, const QList<QMdiSubWindow*>& windows,
-                            QMdiSubWindow* current) {
-  QDialog dialog(parent);
-  UseModalDialogFrame(&dialog);
-  dialog.setWindowTitle(ResourceStringPart(AFX_IDS_SELECT_WINDOW, 0));
-  auto* list = new QListWidget;
-  QList<QPointer<QMdiSubWindow>> listed;
-  for (QMdiSubWindow* window : windows) {
-    if (window->isHidden()) continue;
-    list->addItem(window->windowTitle());
-    listed << window;
-  }
-  list->setCurrentRow(std::max<qsizetype>(listed.indexOf(current), 0));
-  auto* label = new QLabel(ResourceStringPart(AFX_IDS_SELECT_WINDOW, 1));
-  label->setBuddy(list);
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-  QObject::connect(list, &QListWidget::itemActivated, &dialog, &QDialog::accept);
-  auto* layout = new QVBoxLayout(&dialog);
-  layout->addWidget(label);
-  layout->addWidget(list);
-  layout->addWidget(buttons);
-  list->setFocus();
-  if (dialog.exec() != QDialog::Accepted || list->currentRow() < 0) return nullptr;
-  // Null when the window closed while the dialog was open.
-  return listed[list->currentRow()];
 }

@@ -1,19 +1,10 @@
 #pragma once
 
-#include <QList>
-
 class CMDIFrameWnd;
-class QMdiSubWindow;
 class QMenu;
-class QWidget;
 
 // The window list at the end of the window popup: the first nine document windows as
 // "&1 title" to "&9 title", the active one checked, each with the prompt AFX_IDS_MDICHILD; with
 // more windows, the item AFX_IDS_MORE_WINDOWS, which lists them all in a dialog. Choosing a
 // window activates it.
 void AppendWindowList(QMenu& menu, CMDIFrameWnd& frame);
-
-// The dialog of AFX_IDS_MORE_WINDOWS: the shown ones of `windows` by title, `current`
-// selected. The chosen window, or null when the dialog is cancelled or the window is gone.
-QMdiSubWindow* ChooseWindow(QWidget* parent, const QList<QMdiSubWindow*>& windows,
-                            QMdiSubWindow* current);
